@@ -1,0 +1,33 @@
+// Command, control and string ids shared by the windows. The numbers are the ones the program has
+// always used; commands are looked up by them, so keep them stable.
+#pragma once
+
+namespace kestivo::ids {
+
+// Standard application commands.
+inline constexpr int ID_FILE_NEW = 57600;
+inline constexpr int ID_FILE_OPEN = 57601;
+inline constexpr int ID_FILE_CLOSE = 57602;
+inline constexpr int ID_APP_ABOUT = 57664;
+inline constexpr int ID_APP_EXIT = 57665;
+inline constexpr int ID_HELP_FINDER = 57667;
+
+// Program commands.
+inline constexpr int ID_OPTIONS = 32794;
+
+// Application looks, stored in the profile as "ApplicationLook".
+inline constexpr int ID_VIEW_APPLOOK_FIRST = 210;
+inline constexpr int ID_VIEW_APPLOOK_LAST = 218;
+
+}  // namespace kestivo::ids
+
+namespace kestivo::text {
+
+inline constexpr char kAppName[] = "Kestivo";
+inline constexpr char kOrganisation[] = "Orvel";
+inline constexpr char kMenuFile[] = "&File";
+inline constexpr char kMenuHelp[] = "&Help";
+inline constexpr char kExit[] = "E&xit";
+inline constexpr char kAbout[] = "&About Kestivo...";
+
+}  // namespace kestivo::text

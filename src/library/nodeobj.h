@@ -1,0 +1,63 @@
+// One folder of the image library: a name, subfolders and thumbnail items, both in order.
+#pragma once
+
+#include "clipobj.h"
+#include "mylist.h"
+
+#include <QString>
+#include <memory>
+
+class CArchive;
+
+// Folders exist only in the library (and its settings file); nothing here creates, renames or
+// moves a directory on disk. User-interface thread only.
+class CNodeObj {
+public:
+    // Deeper trees are refused when read: the reader, the writer and the views walk the tree
+    // recursively, and a damaged file must not be able to exhaust the stack.
+    static constexpr int kMaxDepth = 1000;
+    // The smallest folder record: an empty name, no subfolders, no items.
+    static constexpr std::int64_t kMinRecordBytes = 1 + 4 + 4;
+
+    CNodeObj() = default;
+    CNodeObj(const CNodeObj&) = delete;
+    CNodeObj& operator=(const CNodeObj&) = delete;
+    ~CNodeObj() = default;  // destroys the subtree and the items; never touches a file
+
+    void SetName(const QString& name) { m_strName = name; }
+    QString GetName() const { return m_strName; }
+    CNodeObj* GetParent() const { return m_pParent; }
+    // 0 for a folder without a parent.
+    int Depth() const;
+
+    const CMyList<CNodeObj>& GetChildList() const { return m_childList; }
+    CMyList<CClipObj>& GetClipList() { return m_clipList; }
+    const CMyList<CClipObj>& GetClipList() const { return m_clipList; }
+
+    // Appends child as the last subfolder and makes this folder its parent.
+    CNodeObj* AddChild(std::unique_ptr<CNodeObj> child);
+    // Appends clip as the last item.
+    CClipObj* AddClip(std::unique_ptr<CClipObj> clip);
+
+    // When child is a direct subfolder: deletes the image files of its whole subtree, then
+    // unlinks and destroys it. Otherwise does nothing.
+    void RemoveChild(CNodeObj* child);
+    // Deletes the image file of every item in this subtree (see DeleteImageFile), then destroys
+    // this folder's items. Subfolders stay, emptied of their files.
+    void DeleteFiles();
+    // True when an item in this subtree has exactly this path (case-sensitive).
+    bool IsFileReferenced(const QString& path) const;
+
+    // Writes the folder record, or replaces this folder's name, subfolders and items with the
+    // record read. Reading throws CArchiveError on damaged data.
+    void Serialize(CArchive& ar);
+
+private:
+    void Write(CArchive& ar) const;
+    void Read(CArchive& ar, int depth);
+
+    CMyList<CNodeObj> m_childList;
+    CMyList<CClipObj> m_clipList;
+    QString m_strName;
+    CNodeObj* m_pParent = nullptr;
+};

@@ -1,0 +1,55 @@
+#include "mainframe.h"
+#include "resource.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace kestivo;
+
+TEST(MainFrame, TitleMenusAndEmptyLibraryArea)
+{
+    CMainFrame frame;
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Kestivo"));
+    ASSERT_NE(frame.MdiArea(), nullptr);
+    EXPECT_EQ(frame.centralWidget(), frame.MdiArea());
+    EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
+
+    const QList<QAction*> menus = frame.menuBar()->actions();
+    ASSERT_EQ(menus.size(), 2);
+    EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
+    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Help"));
+    EXPECT_EQ(menus[0]->menu()->actions().value(0), frame.Action(ids::ID_APP_EXIT));
+    EXPECT_EQ(menus[1]->menu()->actions().value(0), frame.Action(ids::ID_APP_ABOUT));
+    EXPECT_EQ(frame.Action(ids::ID_APP_EXIT)->text(), QStringLiteral("E&xit"));
+    EXPECT_EQ(frame.Action(ids::ID_APP_ABOUT)->text(), QStringLiteral("&About Kestivo..."));
+    EXPECT_FALSE(frame.Action(ids::ID_APP_ABOUT)->toolTip().isEmpty());
+    EXPECT_EQ(frame.Action(12345), nullptr);
+}
+
+TEST(MainFrame, ExitClosesTheWindow)
+{
+    CMainFrame frame;
+    frame.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+    frame.Action(ids::ID_APP_EXIT)->trigger();
+    EXPECT_FALSE(frame.isVisible());
+}
+
+TEST(MainFrame, BringForwardRestoresAndActivates)
+{
+    CMainFrame frame;
+    frame.showMinimized();
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return other.isActiveWindow(); }, 5000));
+
+    frame.BringForward();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 5000));
+    EXPECT_FALSE(frame.isMinimized());
+    EXPECT_TRUE(frame.isVisible());
+}

@@ -1,0 +1,10 @@
+// main() for the suites that need a QApplication (widgets, event loops, local sockets).
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

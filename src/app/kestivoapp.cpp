@@ -12,6 +12,7 @@
 #include <QAction>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 
@@ -91,7 +92,10 @@ void CKestivoApp::CreateMainFrame()
     connect(m_instance.get(), &CInstanceGuard::activationRequested, m_pMainFrame.get(),
             &CMainFrame::BringForward);
     m_pMainFrame->restoreState(Profile().value(kProfileWindowState).toByteArray());
-    // Always maximised, whatever the launcher asked for.
+    // Always maximised, whatever the launcher asked for. The geometry covers the screen first
+    // for a desktop without a window manager, where maximising does nothing.
+    if (const QScreen* screen = m_pMainFrame->screen())
+        m_pMainFrame->setGeometry(screen->availableGeometry());
     m_pMainFrame->showMaximized();
 }
 

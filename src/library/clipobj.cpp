@@ -2,6 +2,47 @@
 
 #include "archive.h"
 
+void CClipObj::SetPath(const QString& path)
+{
+    m_strPath = path;
+    m_image.Destroy();
+    m_imageStatus = ImageStatus::Ok();
+    m_imageLoaded = false;
+}
+
+const CImage& CClipObj::GetImage() const
+{
+    if (!m_imageLoaded) {
+        m_imageStatus = m_image.Load(m_strPath);
+        m_imageLoaded = true;
+    }
+    return m_image;
+}
+
+const ImageStatus& CClipObj::GetImageStatus() const
+{
+    GetImage();
+    return m_imageStatus;
+}
+
+std::unique_ptr<CClipObj> CClipObj::Clone() const
+{
+    auto copy = std::make_unique<CClipObj>();
+    copy->m_strSource = m_strSource;
+    copy->m_nNumber = m_nNumber;
+    copy->m_nKind = m_nKind;
+    copy->m_bSelected = m_bSelected;
+    copy->m_nShadow = m_nShadow;
+    copy->m_strCaption = m_strCaption;
+    copy->SetPath(m_strPath);
+    copy->m_thumbWidth = m_thumbWidth;
+    copy->m_thumbHeight = m_thumbHeight;
+    copy->m_thumb = m_thumb;
+    // QByteArray shares its data until written; detach so the copy owns its block outright.
+    copy->m_thumb.detach();
+    return copy;
+}
+
 void CClipObj::SetThumbnail(std::int32_t width, std::int32_t height, QByteArray block)
 {
     m_thumbWidth = width;

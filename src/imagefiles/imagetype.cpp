@@ -5,11 +5,11 @@
 namespace {
 
 const std::array<ImageTypeInfo, 5> kImageTypes = {{
-    {0, "Microsoft Windows Bitmap(BMP)", "bmp"},
-    {1, "JPEG Format(JPG)", "jpg"},
-    {2, "Portable Network Graphics(PNG)", "png"},
-    {3, "Graphics Interchanged Format(GIF)", "gif"},
-    {4, "Tagged Imaged File Format(TIFF)", "tif"},
+    {0, "Microsoft Windows Bitmap(BMP)", "bmp", ImageFormatBMP},
+    {1, "JPEG Format(JPG)", "jpg", ImageFormatJPEG},
+    {2, "Portable Network Graphics(PNG)", "png", ImageFormatPNG},
+    {3, "Graphics Interchanged Format(GIF)", "gif", ImageFormatGIF},
+    {4, "Tagged Imaged File Format(TIFF)", "tif", ImageFormatTIFF},
 }};
 
 }  // namespace

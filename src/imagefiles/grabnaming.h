@@ -1,0 +1,29 @@
+// How a grab's file is named: "<base>_<number>.<extension>" in the image directory, never over an
+// existing file.
+#pragma once
+
+#include "imagetype.h"
+
+#include <QString>
+#include <cstdint>
+
+// The base of a video grab: the file name without folder and without its last extension
+// ("b.c.mpg" gives "b.c"; a name without a dot is taken whole).
+QString GrabBaseFromVideoPath(const QString& videoPath);
+
+// "<base>_<number>"; the number is printed as a signed 32-bit value, so 2147483648 prints as
+// -2147483648 (the names of earlier grabs were made that way).
+QString BuildGrabName(const QString& base, std::uint32_t number);
+
+struct GrabTarget {
+    QString path;     // where to write: a file that does not exist yet
+    QString caption;  // the name actually used: the grab name, or "<grab name> (2)" and so on
+    EncoderFormat encoder = ImageFormatBMP;
+    QString error;    // when the image directory is missing and cannot be created
+    bool ok() const { return error.isEmpty(); }
+};
+
+// The file for a grab in imageDir (created when missing), of the given image type code (any code
+// outside 1..4 gives BMP). When "<grab name>.<ext>" exists, the first free "<grab name> (N).<ext>",
+// N = 2, 3, ..., is chosen, so that no grab replaces a file that an item may refer to.
+GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::int32_t imageType);

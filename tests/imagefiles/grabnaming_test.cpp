@@ -1,0 +1,63 @@
+#include "grabnaming.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(GrabNaming, NamesFromVideoAndNumber)
+{
+    EXPECT_EQ(BuildGrabName(GrabBaseFromVideoPath(QStringLiteral("/clips/holiday.avi")), 1234),
+              QStringLiteral("holiday_1234"));
+    EXPECT_EQ(BuildGrabName(GrabBaseFromVideoPath(QStringLiteral("/a/b.c.mpg")), 0), QStringLiteral("b.c_0"));
+    EXPECT_EQ(GrabBaseFromVideoPath(QStringLiteral("/a/noextension")), QStringLiteral("noextension"));
+    EXPECT_EQ(BuildGrabName(QStringLiteral("v"), 2147483648u), QStringLiteral("v_-2147483648"));
+    EXPECT_EQ(BuildGrabName(QStringLiteral("\u65e5\u672c"), 7), QStringLiteral("\u65e5\u672c_7"));
+}
+
+TEST(GrabNaming, PathTypeAndEncoder)
+{
+    QTemporaryDir dir;
+    const GrabTarget jpg = BuildGrabPath(QStringLiteral("holiday_1234"), dir.path(), 1);
+    ASSERT_TRUE(jpg.ok());
+    EXPECT_EQ(jpg.path, dir.path() + QStringLiteral("/holiday_1234.jpg"));
+    EXPECT_EQ(jpg.caption, QStringLiteral("holiday_1234"));
+    EXPECT_EQ(jpg.encoder, ImageFormatJPEG);
+
+    EXPECT_TRUE(BuildGrabPath(QStringLiteral("x"), dir.path(), 4).path.endsWith(QStringLiteral("/x.tif")));
+    for (const int code : {0, 5, -1}) {
+        const GrabTarget bmp = BuildGrabPath(QStringLiteral("b.c_0"), dir.path(), code);
+        EXPECT_TRUE(bmp.path.endsWith(QStringLiteral("/b.c_0.bmp"))) << code;
+        EXPECT_EQ(bmp.encoder, ImageFormatBMP);
+    }
+}
+
+TEST(GrabNaming, ExistingFilesAreNeverChosen)
+{
+    QTemporaryDir dir;
+    const QString name = QStringLiteral("holiday_1234");
+    for (const QString& taken : {QStringLiteral("holiday_1234.png"), QStringLiteral("holiday_1234 (2).png")}) {
+        QFile file(dir.filePath(taken));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("nowhere")), dir.filePath(QStringLiteral("holiday_1234 (3).png"))));
+
+    const GrabTarget target = BuildGrabPath(name, dir.path(), 2);
+    EXPECT_EQ(target.caption, QStringLiteral("holiday_1234 (4)"));
+    EXPECT_EQ(target.path, dir.filePath(QStringLiteral("holiday_1234 (4).png")));
+    EXPECT_TRUE(BuildGrabPath(name, dir.path(), 1).caption == name) << "another extension is free";
+}
+
+TEST(GrabNaming, MissingImageDirectoryIsCreatedOrReported)
+{
+    QTemporaryDir dir;
+    const QString nested = dir.filePath(QStringLiteral("new/grabs"));
+    EXPECT_TRUE(BuildGrabPath(QStringLiteral("a_1"), nested, 0).ok());
+    EXPECT_TRUE(QFileInfo(nested).isDir());
+
+    QFile blocker(dir.filePath(QStringLiteral("file")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    const GrabTarget refused = BuildGrabPath(QStringLiteral("a_1"), dir.filePath(QStringLiteral("file/sub")), 0);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error.contains(QStringLiteral("file/sub")));
+}

@@ -1,0 +1,153 @@
+// Files we write, read back by an independent reader.
+#include "cimage.h"
+#include "magick.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+enum class Kind { Rgb24, Argb32, Palette8 };
+
+constexpr int kWidth = 37;  // odd, so that row padding matters
+constexpr int kHeight = 23;
+
+// A picture of 16 colours (so even GIF can keep it exactly), with alpha varying where present.
+CImage MakePicture(Kind kind)
+{
+    CImage image;
+    const int bpp = kind == Kind::Rgb24 ? 24 : kind == Kind::Argb32 ? 32 : 8;
+    EXPECT_TRUE(image.Create(kWidth, kHeight, bpp, kind == Kind::Argb32 ? CImage::kCreateAlpha : 0));
+    if (kind == Kind::Palette8) {
+        std::uint32_t table[16];
+        for (int i = 0; i < 16; ++i)
+            table[i] = std::uint32_t((i * 16) << 16 | (255 - i * 16) << 8 | (i * 7));
+        image.SetColorTable(0, 16, table);
+    }
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const int i = (x / 3 + y / 4) % 16;
+            image.SetPixel(x, y, MakeColorRef(i * 16, 255 - i * 16, i * 7));
+            if (kind == Kind::Argb32)
+                image.GetBits()[std::ptrdiff_t(y) * image.GetPitch() + x * 4 + 3] = std::uint8_t(x * 7);
+        }
+    }
+    return image;
+}
+
+enum class AlphaKept { No, AllOrNothing, Yes };
+
+int SourceAlpha(const CImage& image, int x, int y)
+{
+    return image.HasAlpha() ? image.GetBits()[std::ptrdiff_t(y) * image.GetPitch() + x * 4 + 3] : 255;
+}
+
+// Compares what the reader decoded with the source picture: the largest and the mean difference of
+// the channels that the format keeps. A transparent GIF pixel's colour does not count.
+struct Difference {
+    int largest = 0;
+    double mean = 0;
+};
+Difference Compare(const QByteArray& rgba, const CImage& image, AlphaKept kept)
+{
+    Difference d;
+    qint64 total = 0, count = 0;
+    auto add = [&](int a, int b) {
+        d.largest = std::max(d.largest, std::abs(a - b));
+        total += std::abs(a - b);
+        ++count;
+    };
+    for (int y = 0; y < image.GetHeight(); ++y) {
+        for (int x = 0; x < image.GetWidth(); ++x) {
+            const auto* p = reinterpret_cast<const quint8*>(rgba.constData()) + (qsizetype(y) * image.GetWidth() + x) * 4;
+            const int alpha = SourceAlpha(image, x, y);
+            const int expectedAlpha = kept == AlphaKept::Yes ? alpha
+                : kept == AlphaKept::AllOrNothing ? (alpha < 128 ? 0 : 255) : 255;
+            add(p[3], expectedAlpha);
+            if (expectedAlpha == 0)
+                continue;
+            const ColorRef c = image.GetPixel(x, y);
+            add(p[0], int(c & 0xFF));
+            add(p[1], int((c >> 8) & 0xFF));
+            add(p[2], int((c >> 16) & 0xFF));
+        }
+    }
+    d.mean = count ? double(total) / double(count) : 0;
+    return d;
+}
+
+struct FormatCase {
+    EncoderFormat format;
+    const char* extension;
+    bool lossless;
+    AlphaKept alpha;
+};
+
+const FormatCase kFormats[] = {
+    {ImageFormatBMP, "bmp", true, AlphaKept::No},   {ImageFormatJPEG, "jpg", false, AlphaKept::No},
+    {ImageFormatPNG, "png", true, AlphaKept::Yes},  {ImageFormatGIF, "gif", true, AlphaKept::AllOrNothing},
+    {ImageFormatTIFF, "tif", true, AlphaKept::Yes},
+};
+
+}  // namespace
+
+TEST(ImageSave, EveryFormatFromEveryKindReadsBackInImageMagick)
+{
+    if (!MagickAvailable())
+        GTEST_SKIP() << "ImageMagick's convert and identify are needed (scripts/install-deps)";
+    QTemporaryDir dir;
+    for (const Kind kind : {Kind::Rgb24, Kind::Argb32, Kind::Palette8}) {
+        const CImage image = MakePicture(kind);
+        for (const FormatCase& f : kFormats) {
+            const QString path = dir.filePath(QStringLiteral("k%1.%2").arg(int(kind)).arg(QLatin1String(f.extension)));
+            const ImageStatus status = image.Save(path, f.format);
+            ASSERT_TRUE(status.ok()) << f.extension << ": " << status.error.toStdString();
+            EXPECT_EQ(MagickSize(path), QSize(kWidth, kHeight)) << f.extension;
+
+            const QByteArray read = MagickRgba(path);
+            ASSERT_EQ(read.size(), kWidth * kHeight * 4) << f.extension;
+            const Difference d = Compare(read, image, f.alpha);
+            if (f.lossless)
+                EXPECT_EQ(d.largest, 0) << f.extension << " from kind " << int(kind);
+            else
+                EXPECT_LE(d.mean, 8.0) << f.extension << " from kind " << int(kind);
+        }
+    }
+}
+
+TEST(ImageSave, TrueColourGifIsQuantisedToAPalette)
+{
+    if (!MagickAvailable())
+        GTEST_SKIP() << "ImageMagick is needed";
+    CImage photo;
+    ASSERT_TRUE(photo.Create(64, 64, 24));
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x)
+            photo.SetPixel(x, y, MakeColorRef(x * 4, y * 4, (x + y) * 2));  // 4096 colours
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("photo.gif"));
+    ASSERT_TRUE(photo.Save(path, ImageFormatGIF).ok());
+    const QByteArray read = MagickRgba(path);
+    ASSERT_EQ(read.size(), 64 * 64 * 4);
+    const Difference d = Compare(read, photo, AlphaKept::No);
+    EXPECT_LE(d.mean, 6.0) << "dithered to 256 colours";
+}
+
+TEST(ImageSave, FailuresSayWhyAndLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("empty.png"));
+    const ImageStatus empty = CImage().Save(path, ImageFormatPNG);
+    EXPECT_EQ(empty.hr, E_FAIL);
+    EXPECT_FALSE(empty.error.isEmpty());
+    EXPECT_FALSE(QFile::exists(path));
+
+    const CImage picture = MakePicture(Kind::Rgb24);
+    const ImageStatus noFolder = picture.Save(dir.filePath(QStringLiteral("missing/x.bmp")), ImageFormatBMP);
+    EXPECT_EQ(noFolder.hr, E_FAIL);
+    EXPECT_TRUE(noFolder.error.contains(QStringLiteral("missing/x.bmp")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList()) << "no temporary file is left";
+}

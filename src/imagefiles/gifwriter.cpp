@@ -82,8 +82,9 @@ ImageStatus Quantise(const QImage& image, IndexedPicture& picture)
     LiqAttr attr(liq_attr_create());
     if (!attr)
         return ImageStatus::Fail(QStringLiteral("the GIF palette could not be prepared"));
-    // Speed 6 of 10: close to the default's quality at about half its time on a full-HD frame.
-    liq_set_speed(attr.get(), 6);
+    // Speed 8 of 10: a full-HD frame in about 0.3 s (the default, 4, takes over a second) with
+    // little visible loss once dithered.
+    liq_set_speed(attr.get(), 8);
     LiqImage input(liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
     liq_result* rawResult = nullptr;
     if (!input || liq_image_quantize(input.get(), attr.get(), &rawResult) != LIQ_OK)

@@ -147,3 +147,20 @@ TEST_F(ImageLoad, TheFileCanGoOnceLoaded)
     ASSERT_TRUE(QFile::remove(path));
     EXPECT_EQ(image.GetPixel(5, 5), before);
 }
+
+TEST(ImageLoadHostile, GifClaimingAHugePictureIsRefusedWithoutAllocatingIt)
+{
+    // Found by fuzzing: a 7 x 49 screen whose picture claims 65535 rows more than the data holds.
+    const QByteArray gif = QByteArray::fromBase64(
+        "R0lGODlhBwAxAPUAAAAAWh4AWjwAWloAWngAWpYAWrQAWgAyWh4yWjwyWloyWngyWpYyWrQyWgBkWh5kWjxkWlpkWnhk"
+        "WpZkWrQAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA"
+        "AAAAAAAAAAAAAAAAAAAALAAAAAAHAAUAAAYhQEAAACwAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAACw"
+        "AAAAAB///YEAAE6ReQDAgFAwHREKxYDQcD0hEMqFULBdMRrPhdDwfUEgUBAA7");
+    CImage image;
+    const ImageStatus status = image.LoadFromData(gif);
+    // Either refused, or (as the file also holds a small first picture) that picture alone.
+    if (status.ok())
+        EXPECT_EQ(image.GetWidth(), 7);
+    else
+        EXPECT_TRUE(image.IsNull());
+}

@@ -3,12 +3,12 @@
 //
 //   image_load_fuzz --write-seeds DIR   writes a small picture in each format to start a corpus.
 #include "cimage.h"
+#include "seeds.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -39,10 +39,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     // The image plugins (JPEG, TIFF) are found through the application object.
     static QCoreApplication app(*argc, *argv);
-    if (*argc >= 3 && std::strcmp((*argv)[1], "--write-seeds") == 0) {
-        WriteSeeds(QString::fromLocal8Bit((*argv)[2]));
-        std::exit(0);
-    }
+    HandleWriteSeeds(*argc, *argv, WriteSeeds);
     return 0;
 }
 

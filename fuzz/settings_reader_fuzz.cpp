@@ -3,13 +3,13 @@
 // the user's library, and a load and save must not change it a second time.
 //
 //   settings_reader_fuzz --write-seeds DIR   writes a few valid files to start a corpus from.
+#include "seeds.h"
 #include "settingsfile.h"
 
 #include <QDir>
 #include <QFile>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -58,10 +58,7 @@ void WriteSeeds(const QString& dir)
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
-    if (*argc >= 3 && std::strcmp((*argv)[1], "--write-seeds") == 0) {
-        WriteSeeds(QString::fromLocal8Bit((*argv)[2]));
-        std::exit(0);
-    }
+    HandleWriteSeeds(*argc, *argv, WriteSeeds);
     return 0;
 }
 

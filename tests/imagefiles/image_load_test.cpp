@@ -48,6 +48,7 @@ TEST_F(ImageLoad, KeepsTheDepthOfEachKindOfFile)
         {"BMP3:four.bmp", {"-colors", "16", "-type", "palette"}, false, 4, false},
         {"BMP3:eight.bmp", {"-colors", "200", "-type", "palette"}, false, 8, false},
         {"GIF:eight.gif", {}, false, 8, false},
+        {"BMP3:sixteen.bmp", {"-define", "bmp:subtype=RGB555"}, false, 16, false},
         {"BMP3:true.bmp", {"-type", "truecolor"}, false, 24, false},
         {"photo.jpg", {}, false, 24, false},
         {"PNG24:rgb.png", {}, false, 24, false},

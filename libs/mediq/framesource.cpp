@@ -1,0 +1,306 @@
+#include "framesource.h"
+
+#include "avresult.h"
+#include "indexcache.h"
+
+#include <QFileInfo>
+#include <cstring>
+
+namespace {
+
+// Frames may leave the decoder this many packets after their own (the reordering delay).
+constexpr std::int64_t kReorderSlack = 32;
+// The largest picture we decode: beyond this a file's dimensions are taken as damage.
+constexpr int kMaxDimension = 16384;
+constexpr int kMaxAttempts = 5;
+
+std::uint64_t ContentKey(std::uint32_t size, std::uint32_t crc)
+{
+    return (std::uint64_t(size) << 32) | crc;
+}
+
+SharedFrame Share(AVFrame* received)
+{
+    AVFrame* kept = av_frame_alloc();
+    av_frame_move_ref(kept, received);
+    return SharedFrame(kept, [](const AVFrame* f) {
+        AVFrame* p = const_cast<AVFrame*>(f);
+        av_frame_free(&p);
+    });
+}
+
+bool IsStillImageFormat(const AVInputFormat* format)
+{
+    const char* name = format->name;
+    return std::strcmp(name, "image2") == 0 || std::strstr(name, "_pipe") != nullptr;
+}
+
+}  // namespace
+
+std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const ProgressFn& progress, QString& error,
+                                               std::shared_ptr<FrameCache> cache, bool useDiskCache)
+{
+    std::unique_ptr<FrameSource> source(new FrameSource);
+    source->m_path = path;
+    source->m_cache = cache ? std::move(cache) : std::make_shared<FrameCache>();
+    source->m_packet.reset(av_packet_alloc());
+    source->m_frame.reset(av_frame_alloc());
+    if (!source->OpenFormat(error) || !source->OpenDecoder(error))
+        return nullptr;
+
+    std::optional<MediaIndex> index = useDiskCache ? LoadCachedIndex(path) : std::nullopt;
+    if (index && index->streamIndex == source->m_index.streamIndex) {
+        source->m_indexFromDisk = true;
+    } else {
+        index = BuildIndex(source->m_format.get(), source->m_index.streamIndex, progress, error);
+        if (!index)
+            return nullptr;
+        if (useDiskCache)
+            StoreCachedIndex(path, *index);
+    }
+    source->m_index = std::move(*index);
+    for (std::uint32_t i = 0; i < source->m_index.packets.size(); ++i) {
+        const IndexedPacket& p = source->m_index.packets[i];
+        source->m_byContent.emplace(ContentKey(p.size, p.crc), i);
+    }
+    return source;
+}
+
+FrameSource::~FrameSource() = default;
+
+bool FrameSource::OpenFormat(QString& error)
+{
+    AVFormatContext* raw = nullptr;
+    const QByteArray file = QFile::encodeName(m_path);
+    if (const int result = avformat_open_input(&raw, file.constData(), nullptr, nullptr); result < 0) {
+        error = QStringLiteral("The file is not a video that can be read (%1).").arg(AvErrorText(result));
+        return false;
+    }
+    m_format.reset(raw);
+    if (IsStillImageFormat(m_format->iformat)) {
+        error = QStringLiteral("The file is a still image, not a video.");
+        return false;
+    }
+    if (const int result = avformat_find_stream_info(m_format.get(), nullptr); result < 0) {
+        error = QStringLiteral("The file's streams cannot be read (%1).").arg(AvErrorText(result));
+        return false;
+    }
+    const int stream = av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream < 0) {
+        error = QStringLiteral("The file has no video stream.");
+        return false;
+    }
+    m_index.streamIndex = stream;
+    for (unsigned i = 0; i < m_format->nb_streams; ++i) {
+        if (int(i) != stream)
+            m_format->streams[i]->discard = AVDISCARD_ALL;
+    }
+    return true;
+}
+
+bool FrameSource::OpenDecoder(QString& error)
+{
+    const AVCodecParameters* par = m_format->streams[m_index.streamIndex]->codecpar;
+    if (par->width <= 0 || par->height <= 0 || par->width > kMaxDimension || par->height > kMaxDimension) {
+        error = QStringLiteral("The video claims an impossible picture size (%1 x %2).").arg(par->width).arg(par->height);
+        return false;
+    }
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    if (!codec) {
+        error = QStringLiteral("There is no decoder for this video's format (%1).")
+                    .arg(QString::fromUtf8(avcodec_get_name(par->codec_id)));
+        return false;
+    }
+    m_decoder.reset(avcodec_alloc_context3(codec));
+    if (!m_decoder || avcodec_parameters_to_context(m_decoder.get(), par) < 0) {
+        error = QStringLiteral("The decoder could not be set up.");
+        return false;
+    }
+    m_decoder->thread_count = 0;  // as many as there are cores
+    if (const int result = avcodec_open2(m_decoder.get(), codec, nullptr); result < 0) {
+        error = QStringLiteral("The decoder could not be opened (%1).").arg(AvErrorText(result));
+        return false;
+    }
+    return true;
+}
+
+bool FrameSource::UsesByteSeeking() const
+{
+    // Program and transport streams and bare elementary streams have no index of their own; a
+    // byte position is the one place that always leads back to the same packet.
+    const char* name = m_format->iformat->name;
+    return std::strstr(name, "mpeg") || std::strcmp(name, "m4v") == 0 || std::strcmp(name, "h264") == 0
+        || std::strcmp(name, "hevc") == 0;
+}
+
+bool FrameSource::Reposition(std::uint32_t startPacket)
+{
+    ++m_counters.seeks;
+    const IndexedPacket& start = m_index.packets[startPacket];
+    int result = -1;
+    if (startPacket == 0) {
+        // From the very beginning: reopening is the one way that every demuxer gets right.
+        QString error;
+        m_format.reset();
+        if (!OpenFormat(error))
+            return false;
+        result = 0;
+    } else if (UsesByteSeeking() && start.pos >= 0) {
+        result = av_seek_frame(m_format.get(), -1, start.pos, AVSEEK_FLAG_BYTE);
+    } else {
+        const std::int64_t ts = start.pts != AV_NOPTS_VALUE ? start.pts : start.dts;
+        result = av_seek_frame(m_format.get(), m_index.streamIndex, ts, AVSEEK_FLAG_BACKWARD);
+    }
+    avcodec_flush_buffers(m_decoder.get());
+    m_startPacket = startPacket;
+    m_lastPacket = -1;
+    m_ended = false;
+    return result >= 0;
+}
+
+std::int64_t FrameSource::Identify(const AVPacket& packet) const
+{
+    const std::uint32_t crc = PacketCrc(packet.data, packet.size);
+    const std::int64_t expected = m_lastPacket >= 0 ? m_lastPacket + 1 : m_startPacket;
+    if (expected >= 0 && expected < std::int64_t(m_index.packets.size())) {
+        const IndexedPacket& p = m_index.packets[std::size_t(expected)];
+        if (p.size == std::uint32_t(packet.size) && p.crc == crc)
+            return expected;
+    }
+    // Identical packets (a still scene) share a key: take the one nearest to where we expect to be.
+    std::int64_t best = -1;
+    const auto [first, last] = m_byContent.equal_range(ContentKey(std::uint32_t(packet.size), crc));
+    for (auto it = first; it != last; ++it) {
+        if (best < 0 || std::abs(std::int64_t(it->second) - expected) < std::abs(best - expected))
+            best = it->second;
+    }
+    return best;
+}
+
+bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
+{
+    for (;;) {
+        const int result = avcodec_receive_frame(m_decoder.get(), m_frame.get());
+        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
+            return true;
+        if (result < 0)
+            return false;
+        const std::int64_t packet = m_frame->pts;
+        const bool known = packet >= 0 && packet < std::int64_t(m_index.packets.size());
+        const std::int64_t frame = known ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
+        const bool damaged = m_frame->decode_error_flags != 0 || (m_frame->flags & AV_FRAME_FLAG_CORRUPT);
+        // A picture is trusted only when decoding started no later than it needs.
+        if (frame >= 0 && !damaged && std::int64_t(m_index.StartPacketFor(frame)) >= m_startPacket) {
+            // Held here as well as in the cache: the frames that follow it may push it out.
+            SharedFrame picture = Share(m_frame.get());
+            if (frame == wanted)
+                found = picture;
+            m_cache->Insert(frame, std::move(picture));
+        }
+        av_frame_unref(m_frame.get());
+    }
+}
+
+FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame& found, QString& error)
+{
+    const std::int64_t target = m_index.displayToDecode[std::size_t(frame)];
+    for (;;) {
+        const int result = av_read_frame(m_format.get(), m_packet.get());
+        if (result < 0) {
+            // The end (or a damaged tail): drain what the decoder still holds.
+            avcodec_send_packet(m_decoder.get(), nullptr);
+            TakeFrames(frame, found);
+            m_ended = true;
+            if (found)
+                return Outcome::Found;
+            error = QStringLiteral("Frame %1 could not be decoded.").arg(frame);
+            return Outcome::Ended;
+        }
+        if (m_packet->stream_index != m_index.streamIndex) {
+            av_packet_unref(m_packet.get());
+            continue;
+        }
+        const std::int64_t packet = Identify(*m_packet);
+        if (m_lastPacket < 0) {
+            // Just after a seek: skip what precedes the first packet we recognise, and notice a
+            // seek that went past the keyframe we asked for.
+            if (packet < 0) {
+                av_packet_unref(m_packet.get());
+                continue;
+            }
+            if (packet > m_startPacket) {
+                av_packet_unref(m_packet.get());
+                return Outcome::LandedLate;
+            }
+        }
+        if (packet >= 0)
+            m_lastPacket = packet;
+        // Our own timestamps: the decoder hands each picture back with the packet it came from.
+        m_packet->pts = packet >= 0 ? packet : -1;
+        m_packet->dts = AV_NOPTS_VALUE;
+        const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
+        av_packet_unref(m_packet.get());
+        ++m_counters.packetsDecoded;
+        if (sent < 0 && sent != AVERROR(EAGAIN))
+            qCDebug(lcMediq) << "packet" << packet << "refused:" << AvErrorText(sent);
+        if (!TakeFrames(frame, found)) {
+            error = QStringLiteral("The decoder failed.");
+            return Outcome::Failed;
+        }
+        if (found)
+            return Outcome::Found;
+        if (m_lastPacket > target + kReorderSlack) {
+            error = QStringLiteral("Frame %1 did not come out of the decoder.").arg(frame);
+            return Outcome::Ended;
+        }
+    }
+}
+
+SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
+{
+    QString why;
+    if (frame < 0 || frame >= m_index.FrameCount()) {
+        if (error)
+            *error = QStringLiteral("There is no frame %1 (the video has %2).").arg(frame).arg(m_index.FrameCount());
+        return nullptr;
+    }
+    if (SharedFrame cached = m_cache->Find(frame))
+        return cached;
+
+    std::uint32_t start = m_index.StartPacketFor(frame);
+    const std::int64_t target = m_index.displayToDecode[std::size_t(frame)];
+    // Going on from where the decoder is saves a seek when stepping forward.
+    bool goOn = !m_ended && m_lastPacket >= 0 && m_startPacket <= start && m_lastPacket >= std::int64_t(start) - 1
+        && m_lastPacket < target + kReorderSlack;
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        if (!goOn && !Reposition(start)) {
+            start = 0;
+            if (!Reposition(start))
+                break;
+        }
+        const bool wentOn = goOn;
+        goOn = false;
+        SharedFrame found;
+        switch (DecodeTowards(frame, found, why)) {
+        case Outcome::Found:
+            return found;
+        case Outcome::LandedLate:
+            // The demuxer's seek went past the keyframe: ask for an earlier one, in the end the start.
+            start = attempt + 2 < kMaxAttempts ? m_index.KeyBefore(start) : 0;
+            continue;
+        case Outcome::Ended:
+        case Outcome::Failed:
+            if (wentOn)
+                continue;  // try again from the frame's own keyframe
+            if (start != 0) {
+                start = 0;  // last resort: decode from the beginning
+                continue;
+            }
+            break;
+        }
+        break;
+    }
+    if (error)
+        *error = why;
+    return nullptr;
+}

@@ -1,0 +1,74 @@
+// Frame-exact access to the pictures of one video file: frame N is the N-th picture in display
+// order, whatever the container's timestamps say. A frame is fetched by seeking to a keyframe that
+// the index names at or before it, decoding forward, and recognising every packet read by its
+// size and content (never by the decoder's timestamps), so the decoded pictures are known by their
+// place in the index.
+#pragma once
+
+#include "avhandles.h"
+#include "framecache.h"
+#include "indexbuilder.h"
+#include "mediaindex.h"
+
+#include <QString>
+#include <memory>
+#include <unordered_map>
+
+// Not thread-safe: one thread at a time uses a FrameSource (the user-interface thread, or a
+// playback thread that owns its own source). Frames it returns are shared and immutable, and stay
+// valid after the source is gone. The frame cache may be shared with other sources of the same file.
+class FrameSource {
+public:
+    // Opens the file's first video stream and indexes it, or takes its index from the disk cache.
+    // Returns null with a readable reason on failure (not a video, no decoder, cancelled, ...).
+    static std::unique_ptr<FrameSource> Open(const QString& path, const ProgressFn& progress, QString& error,
+                                             std::shared_ptr<FrameCache> cache = nullptr, bool useDiskCache = true);
+    ~FrameSource();
+    FrameSource(const FrameSource&) = delete;
+    FrameSource& operator=(const FrameSource&) = delete;
+
+    const MediaIndex& Index() const { return m_index; }
+    const QString& Path() const { return m_path; }
+    std::shared_ptr<FrameCache> Cache() const { return m_cache; }
+    bool IndexCameFromDiskCache() const { return m_indexFromDisk; }
+
+    // The decoded picture of frame (0 <= frame < FrameCount()), or null with the reason.
+    SharedFrame GetFrame(std::int64_t frame, QString* error = nullptr);
+
+    // Counters for tests and benchmarks: how much work the requests cost.
+    struct Counters {
+        int seeks = 0;
+        std::int64_t packetsDecoded = 0;
+    };
+    const Counters& GetCounters() const { return m_counters; }
+
+private:
+    FrameSource() = default;
+    bool OpenFormat(QString& error);
+    bool OpenDecoder(QString& error);
+    bool Reposition(std::uint32_t startPacket);
+    std::int64_t Identify(const AVPacket& packet) const;
+    // Feeds packets until frame comes out; false when it did not (the reason in error).
+    enum class Outcome { Found, LandedLate, Ended, Failed };
+    Outcome DecodeTowards(std::int64_t frame, SharedFrame& found, QString& error);
+    bool TakeFrames(std::int64_t wanted, SharedFrame& found);
+    bool UsesByteSeeking() const;
+
+    QString m_path;
+    FormatHandle m_format;
+    CodecHandle m_decoder;
+    MediaIndex m_index;
+    std::unordered_multimap<std::uint64_t, std::uint32_t> m_byContent;  // (size, crc) -> packet
+    std::shared_ptr<FrameCache> m_cache;
+    PacketHandle m_packet;
+    FrameHandle m_frame;
+    bool m_indexFromDisk = false;
+
+    // Decoder position: packets from m_startPacket on have been fed since the last seek, the last
+    // one m_lastPacket (-1: none recognised yet). Frames are trusted only when their own start
+    // packet is not before m_startPacket.
+    std::int64_t m_startPacket = -1;
+    std::int64_t m_lastPacket = -1;
+    bool m_ended = true;  // no seek since the decoder was drained (or it was never used)
+    Counters m_counters;
+};

@@ -1,0 +1,128 @@
+#include "picture.h"
+
+#include <QtEndian>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavutil/pixdesc.h>
+}
+
+namespace {
+
+// Scales the frame to width x height, BGR, top row first, rows of stride bytes.
+bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
+{
+    SwsHandle sws(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), width, height,
+                                 AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
+                                 nullptr, nullptr));
+    if (!sws)
+        return false;
+    // The matrix the file declares (HD is BT.709), and full-range sources as such.
+    const int space = frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709
+        : frame.colorspace == AVCOL_SPC_BT2020_NCL      ? SWS_CS_BT2020
+                                                        : SWS_CS_DEFAULT;
+    const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+    sws_setColorspaceDetails(sws.get(), sws_getCoefficients(space), fullRange, sws_getCoefficients(SWS_CS_DEFAULT),
+                             1, 0, 1 << 16, 1 << 16);
+    std::uint8_t* planes[4] = {out, nullptr, nullptr, nullptr};
+    int strides[4] = {stride, 0, 0, 0};
+    return sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
+}
+
+// The pixel of a width x height BGR picture (top row first) that lands at (x, y) after turning it
+// clockwise by rotation degrees.
+const std::uint8_t* RotatedSource(const std::vector<std::uint8_t>& bgr, int width, int height, int rotation,
+                                  int x, int y)
+{
+    int sx = x, sy = y;
+    switch (rotation) {
+    case 90: sx = y, sy = height - 1 - x; break;
+    case 180: sx = width - 1 - x, sy = height - 1 - y; break;
+    case 270: sx = width - 1 - y, sy = x; break;
+    default: break;
+    }
+    return bgr.data() + (std::size_t(sy) * std::size_t(width) + std::size_t(sx)) * 3;
+}
+
+// The display picture of width x height as packed BGR rows, top row first.
+bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, std::vector<std::uint8_t>& out)
+{
+    const bool quarter = rotation == 90 || rotation == 270;
+    const int sw = quarter ? height : width, sh = quarter ? width : height;
+    std::vector<std::uint8_t> scaled(std::size_t(sw) * std::size_t(sh) * 3);
+    if (!ScaleToBgr(frame, sw, sh, scaled.data(), sw * 3))
+        return false;
+    if (rotation == 0) {
+        out = std::move(scaled);
+        return true;
+    }
+    out.resize(scaled.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            std::memcpy(&out[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 3],
+                        RotatedSource(scaled, sw, sh, rotation, x, y), 3);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int height, int rotation, QString* error)
+{
+    if (width <= 0 || height <= 0 || std::int64_t(width) * height > (std::int64_t(1) << 28)) {
+        if (error)
+            *error = QStringLiteral("A picture of %1 x %2 cannot be made.").arg(width).arg(height);
+        return nullptr;
+    }
+    std::vector<std::uint8_t> bgr;
+    if (!DisplayPicture(frame, width, height, rotation, bgr)) {
+        if (error)
+            *error = QStringLiteral("The frame could not be converted to a picture.");
+        return nullptr;
+    }
+    auto bitmap = std::make_unique<DibBitmap>();
+    bitmap->width = width;
+    bitmap->height = height;  // bottom-up
+    bitmap->bpp = 24;
+    const auto stride = std::size_t(bitmap->Stride());
+    bitmap->pixels.assign(stride * std::size_t(height), 0);
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&bitmap->pixels[std::size_t(height - 1 - y) * stride], &bgr[std::size_t(y) * std::size_t(width) * 3],
+                    std::size_t(width) * 3);
+    return bitmap;
+}
+
+std::unique_ptr<std::uint8_t[]> FrameToThumbBlock(const AVFrame& frame, int displayWidth, int displayHeight,
+                                                  int rotation, int width, int height)
+{
+    // The display aspect inside width x height.
+    const double aspect = displayHeight > 0 ? double(displayWidth) / displayHeight : 4.0 / 3.0;
+    int fitWidth = width, fitHeight = height;
+    if (aspect > double(width) / height)
+        fitHeight = std::max(1, int(std::lround(width / aspect)));
+    else
+        fitWidth = std::max(1, int(std::lround(height * aspect)));
+    std::vector<std::uint8_t> bgr;
+    if (!DisplayPicture(frame, fitWidth, fitHeight, rotation, bgr))
+        return nullptr;
+
+    constexpr int kHeader = 40;
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    auto block = std::make_unique<std::uint8_t[]>(kHeader + rowBytes * std::size_t(height));  // zeroed: black bars
+    std::uint8_t* h = block.get();
+    qToLittleEndian<std::int32_t>(kHeader, h);
+    qToLittleEndian<std::int32_t>(width, h + 4);
+    qToLittleEndian<std::int32_t>(height, h + 8);
+    qToLittleEndian<std::uint16_t>(1, h + 12);   // planes
+    qToLittleEndian<std::uint16_t>(24, h + 14);  // bits per pixel
+    qToLittleEndian<std::uint32_t>(std::uint32_t(rowBytes * std::size_t(height)), h + 20);  // image size
+    const int left = (width - fitWidth) / 2, top = (height - fitHeight) / 2;
+    for (int y = 0; y < fitHeight; ++y) {
+        std::uint8_t* row = block.get() + kHeader + std::size_t(height - 1 - (top + y)) * rowBytes;
+        std::memcpy(row + std::size_t(left) * 3, &bgr[std::size_t(y) * std::size_t(fitWidth) * 3], std::size_t(fitWidth) * 3);
+    }
+    return block;
+}

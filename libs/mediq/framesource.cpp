@@ -13,6 +13,9 @@ constexpr std::int64_t kReorderSlack = 32;
 // The largest picture we decode: beyond this a file's dimensions are taken as damage.
 constexpr int kMaxDimension = 16384;
 constexpr int kMaxAttempts = 5;
+// After a jump, frames this close before the one asked for are decoded and cached even when
+// nothing refers to them: the steps back that often follow find them there.
+constexpr std::int64_t kKeepBefore = 48;
 
 std::uint64_t ContentKey(std::uint32_t size, std::uint32_t crc)
 {
@@ -45,10 +48,9 @@ std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const Progre
     source->m_cache = cache ? std::move(cache) : std::make_shared<FrameCache>();
     source->m_packet.reset(av_packet_alloc());
     source->m_frame.reset(av_frame_alloc());
-    if (!source->OpenFormat(error) || !source->OpenDecoder(error))
-        return nullptr;
-
     std::optional<MediaIndex> index = useDiskCache ? LoadCachedIndex(path) : std::nullopt;
+    if (!source->OpenFormat(error, index.has_value()) || !source->OpenDecoder(error))
+        return nullptr;
     if (index && index->streamIndex == source->m_index.streamIndex) {
         source->m_indexFromDisk = true;
     } else {
@@ -68,7 +70,18 @@ std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const Progre
 
 FrameSource::~FrameSource() = default;
 
-bool FrameSource::OpenFormat(QString& error)
+// With an index at hand, the stream's header is enough where it names the codec and the size:
+// probing the stream (which decodes a few pictures) would be most of a reopen's time.
+bool FrameSource::HeaderSuffices() const
+{
+    const int stream = av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    if (stream < 0)
+        return false;
+    const AVCodecParameters* par = m_format->streams[stream]->codecpar;
+    return par->codec_id != AV_CODEC_ID_NONE && par->width > 0 && par->height > 0;
+}
+
+bool FrameSource::OpenFormat(QString& error, bool indexKnown)
 {
     AVFormatContext* raw = nullptr;
     const QByteArray file = QFile::encodeName(m_path);
@@ -81,7 +94,9 @@ bool FrameSource::OpenFormat(QString& error)
         error = QStringLiteral("The file is a still image, not a video.");
         return false;
     }
-    if (const int result = avformat_find_stream_info(m_format.get(), nullptr); result < 0) {
+    if (indexKnown && HeaderSuffices()) {
+        // nothing more to learn
+    } else if (const int result = avformat_find_stream_info(m_format.get(), nullptr); result < 0) {
         error = QStringLiteral("The file's streams cannot be read (%1).").arg(AvErrorText(result));
         return false;
     }
@@ -142,7 +157,7 @@ bool FrameSource::Reposition(std::uint32_t startPacket)
         // From the very beginning: reopening is the one way that every demuxer gets right.
         QString error;
         m_format.reset();
-        if (!OpenFormat(error))
+        if (!OpenFormat(error, true))
             return false;
         result = 0;
     } else if (UsesByteSeeking() && start.pos >= 0) {
@@ -235,6 +250,10 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
         }
         if (packet >= 0)
             m_lastPacket = packet;
+        // Far before the frame, pictures that nothing refers to need not be decoded at all; near
+        // it every picture is, so that a run of backward steps finds them in the cache.
+        const std::int32_t shown = packet >= 0 ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
+        m_decoder->skip_frame = shown >= 0 && shown < m_keepFrom ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
         // Our own timestamps: the decoder hands each picture back with the packet it came from.
         m_packet->pts = packet >= 0 ? packet : -1;
         m_packet->dts = AV_NOPTS_VALUE;
@@ -264,8 +283,16 @@ SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
             *error = QStringLiteral("There is no frame %1 (the video has %2).").arg(frame).arg(m_index.FrameCount());
         return nullptr;
     }
-    if (SharedFrame cached = m_cache->Find(frame))
+    if (SharedFrame cached = m_cache->Find(frame)) {
+        m_previousRequest = frame;
         return cached;
+    }
+
+    // A jump needs only the frames that lead to it; a step (backward, usually) keeps them all, so
+    // that the steps after it find their frames in the cache.
+    const bool stepping = m_previousRequest >= 0 && std::abs(frame - m_previousRequest) <= 1;
+    m_previousRequest = frame;
+    m_keepFrom = stepping ? -1 : frame - kKeepBefore;
 
     std::uint32_t start = m_index.StartPacketFor(frame);
     const std::int64_t target = m_index.displayToDecode[std::size_t(frame)];

@@ -44,7 +44,8 @@ public:
 
 private:
     FrameSource() = default;
-    bool OpenFormat(QString& error);
+    bool OpenFormat(QString& error, bool indexKnown);
+    bool HeaderSuffices() const;
     bool OpenDecoder(QString& error);
     bool Reposition(std::uint32_t startPacket);
     std::int64_t Identify(const AVPacket& packet) const;
@@ -70,5 +71,7 @@ private:
     std::int64_t m_startPacket = -1;
     std::int64_t m_lastPacket = -1;
     bool m_ended = true;  // no seek since the decoder was drained (or it was never used)
+    std::int64_t m_previousRequest = -1;
+    std::int64_t m_keepFrom = -1;  // pictures shown before this one may be skipped if unreferenced
     Counters m_counters;
 };

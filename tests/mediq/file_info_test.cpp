@@ -153,8 +153,23 @@ TEST_F(FileInfo, SteppingBackwardDecodesEachGroupAboutOnce)
     QString error;
     std::unique_ptr<FrameSource> source = FrameSource::Open(path, {}, error);
     ASSERT_TRUE(source) << error.toStdString();
-    for (std::int64_t frame = 199; frame >= 100; --frame)
+    ASSERT_TRUE(source->GetFrame(199));  // a jump to the end of the second group
+    const std::int64_t afterJump = source->GetCounters().packetsDecoded;
+    for (std::int64_t frame = 198; frame >= 100; --frame)
         ASSERT_TRUE(source->GetFrame(frame)) << frame;
-    // 100 backward steps through one group of 100 frames: about one decode of the group.
-    EXPECT_LE(source->GetCounters().packetsDecoded, 100 + 40) << "seeks " << source->GetCounters().seeks;
+    // 99 backward steps through a group of 100 frames: about one more decode of the group.
+    EXPECT_LE(source->GetCounters().packetsDecoded - afterJump, 100 + 40) << "seeks " << source->GetCounters().seeks;
+    EXPECT_LE(source->Cache()->Bytes(), source->Cache()->Limit());
+}
+
+TEST_F(FileInfo, ACodecWithoutDecoderIsNamed)
+{
+    const QString avi = Video("unknown.avi", 10, 192, 144, {"-c:v", "mpeg4", "-vtag", "DIVX"});
+    QFile file(avi);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    bytes.replace("DIVX", "QQQQ");  // a four-character code that no decoder knows
+    CFileInfo info;
+    EXPECT_FALSE(info.SetFileName(Write("unknown_codec.avi", bytes)));
+    EXPECT_FALSE(info.GetLastError().isEmpty());
 }

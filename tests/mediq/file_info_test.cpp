@@ -173,3 +173,41 @@ TEST_F(FileInfo, ACodecWithoutDecoderIsNamed)
     EXPECT_FALSE(info.SetFileName(Write("unknown_codec.avi", bytes)));
     EXPECT_FALSE(info.GetLastError().isEmpty());
 }
+
+TEST_F(FileInfo, PicturesAreTheDisplayedOnesWithAspectAndRotation)
+{
+    // Square pixels stretched twice as wide, and a phone video turned a quarter.
+    CFileInfo wide;
+    ASSERT_TRUE(wide.SetFileName(Video("sar.mp4", 10, 192, 144,
+                                       {"-c:v", "libx264", "-vf", "setsar=2", "-preset", "veryfast"})));
+    long width = 0, height = 0;
+    ASSERT_TRUE(wide.GetVideoSize(width, height));
+    EXPECT_EQ(width, 384);
+    EXPECT_EQ(height, 144);
+
+    // The track header's matrix says "turn a quarter clockwise" (the ffmpeg tool of this release
+    // cannot write one, so it is set by hand: a, b, u, c, d, v, x, y, w in 16.16 and 2.30).
+    QFile plain(Video("plain.mp4", 10, 192, 144, {"-c:v", "libx264", "-preset", "veryfast"}));
+    ASSERT_TRUE(plain.open(QIODevice::ReadOnly));
+    QByteArray bytes = plain.readAll();
+    const qsizetype header = bytes.indexOf("tkhd");
+    ASSERT_GT(header, 0);
+    ASSERT_EQ(bytes[header + 4], 0) << "a version 0 track header";
+    const qint32 matrix[9] = {0, 0x10000, 0, -0x10000, 0, 0, 0, 0, 0x40000000};
+    for (int i = 0; i < 9; ++i)
+        qToBigEndian(matrix[i], bytes.data() + header + 4 + 40 + 4 * i);
+    CFileInfo turned;
+    ASSERT_TRUE(turned.SetFileName(Write("rotated.mp4", bytes)));
+    ASSERT_TRUE(turned.GetVideoSize(width, height));
+    EXPECT_EQ(width, 144);
+    EXPECT_EQ(height, 192);
+    // Frame 1 has only stripe 0 (the left twelfth) white; turned clockwise it is the top twelfth.
+    const std::unique_ptr<DibBitmap> picture = turned.GetFrameBitmap(1, width, height);
+    ASSERT_TRUE(picture);
+    const auto green = [&](int x, int yFromTop) {
+        return picture->pixels[std::size_t((picture->Rows() - 1 - yFromTop) * picture->Stride() + x * 3 + 1)];
+    };
+    EXPECT_GT(green(72, 8), 200) << "the white stripe is along the top";
+    EXPECT_LT(green(72, 100), 60);
+    EXPECT_LT(green(8, 100), 60);
+}

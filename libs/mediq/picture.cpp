@@ -10,9 +10,6 @@ extern "C" {
 #include <libavutil/pixdesc.h>
 }
 
-namespace {
-
-// Scales the frame to width x height, BGR, top row first, rows of stride bytes.
 bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
 {
     SwsHandle sws(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), width, height,
@@ -32,6 +29,8 @@ bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, 
     return sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
 }
 
+namespace {
+
 // The pixel of a width x height BGR picture (top row first) that lands at (x, y) after turning it
 // clockwise by rotation degrees.
 const std::uint8_t* RotatedSource(const std::vector<std::uint8_t>& bgr, int width, int height, int rotation,
@@ -47,7 +46,8 @@ const std::uint8_t* RotatedSource(const std::vector<std::uint8_t>& bgr, int widt
     return bgr.data() + (std::size_t(sy) * std::size_t(width) + std::size_t(sx)) * 3;
 }
 
-// The display picture of width x height as packed BGR rows, top row first.
+}  // namespace
+
 bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, std::vector<std::uint8_t>& out)
 {
     const bool quarter = rotation == 90 || rotation == 270;
@@ -67,8 +67,6 @@ bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, s
     }
     return true;
 }
-
-}  // namespace
 
 std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int height, int rotation, QString* error)
 {

@@ -8,6 +8,13 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <vector>
+
+// The frame scaled to width x height as blue-green-red pixels, top row first, rows of stride bytes.
+bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
+// The display picture (rotated clockwise by rotation degrees) of width x height as packed
+// blue-green-red rows, top row first.
+bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, std::vector<std::uint8_t>& out);
 
 // The frame scaled to width x height (the display picture: rotate first by rotation degrees
 // clockwise), as a bottom-up 24-bit bitmap. Null with the reason when it cannot be made.

@@ -1,0 +1,76 @@
+// The decode thread of a playback graph: fetches frames from its own frame source (sharing the
+// frame cache with the file's other readers), paces them by their timestamps at the rate, and
+// offers them to the video widget.
+#pragma once
+
+#include "framesource.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+class CVideoWidget;
+
+// Commands come from the user-interface thread; the thread runs until the engine is destroyed.
+// The widget must outlive the engine. sink is called on the decode thread with event codes.
+class PlaybackEngine {
+public:
+    using EventSink = std::function<void(long code)>;
+
+    PlaybackEngine(std::unique_ptr<FrameSource> source, CVideoWidget* widget, EventSink sink);
+    // Stops the thread and waits for it (at most one frame's decoding).
+    ~PlaybackEngine();
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
+
+    // Shows frame (and plays on from it when playing). generation tags the frames it leads to.
+    void Seek(std::int64_t frame, std::uint64_t generation);
+    void Play();
+    void Pause();
+    bool IsPlaying() const { return m_playing.load(); }
+    // Any positive factor; the clock restarts from the current frame.
+    void SetRate(double rate);
+
+    // Playback figures: frames whose time came while playing, and of those the ones shown.
+    struct Figures {
+        std::uint64_t due = 0;
+        std::uint64_t shown = 0;
+    };
+    Figures GetFigures() const;
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    void Run();
+    bool Deliver(std::int64_t frame, std::uint64_t generation);
+    void RestartClock(std::int64_t frame);
+    Clock::time_point DueTime(std::int64_t frame) const;
+
+    std::unique_ptr<FrameSource> m_source;
+    CVideoWidget* m_widget;
+    EventSink m_sink;
+
+    mutable std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    bool m_seekPending = false;
+    std::int64_t m_seekFrame = 0;
+    std::uint64_t m_generation = 0;
+    double m_rate = 1.0;
+    bool m_clockStale = true;
+    std::atomic<bool> m_playing{false};
+    Figures m_figures;
+
+    // Decode thread only.
+    std::int64_t m_current = -1;
+    std::int64_t m_clockFrame = 0;
+    Clock::time_point m_clockStart;
+    double m_clockRate = 1.0;
+
+    std::thread m_thread;  // last: started when everything else exists
+};

@@ -12,6 +12,8 @@
 
 // The frame scaled to width x height as blue-green-red pixels, top row first, rows of stride bytes.
 bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
+// The same for the screen: quicker filtering, 32-bit blue-green-red-unused pixels (QImage's RGB32).
+bool ScaleForDisplay(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
 // The display picture (rotated clockwise by rotation degrees) of width x height as packed
 // blue-green-red rows, top row first.
 bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, std::vector<std::uint8_t>& out);

@@ -19,12 +19,19 @@ QImage ToImage(const AVFrame& frame, const MediaIndex& index, QSize target)
     if (target.width() > 0 && target.height() > 0 && (size.width() > target.width() || size.height() > target.height()))
         size = size.scaled(target, Qt::KeepAspectRatio);
     size = size.expandedTo(QSize(1, 1));
-    QImage image(size, QImage::Format_BGR888);
     if (index.rotation == 0) {
-        if (!ScaleToBgr(frame, size.width(), size.height(), image.bits(), int(image.bytesPerLine())))
+        QImage image(size, QImage::Format_RGB32);
+        if (!ScaleForDisplay(frame, size.width(), size.height(), image.bits(), int(image.bytesPerLine())))
             return {};
+        // The unused fourth byte must read as opaque in an RGB32 image.
+        for (int y = 0; y < image.height(); ++y) {
+            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                row[x] |= 0xFF000000u;
+        }
         return image;
     }
+    QImage image(size, QImage::Format_BGR888);
     std::vector<std::uint8_t> bgr;
     if (!DisplayPicture(frame, size.width(), size.height(), index.rotation, bgr))
         return {};
@@ -98,19 +105,58 @@ PlaybackEngine::Figures PlaybackEngine::GetFigures() const
     return m_figures;
 }
 
+QImage PlaybackEngine::Prepare(std::int64_t frame, QString* error)
+{
+    SharedFrame decoded = m_source->GetFrame(frame, error);
+    return decoded ? ToImage(*decoded, m_source->Index(), m_widget->TargetSize()) : QImage();
+}
+
 bool PlaybackEngine::Deliver(std::int64_t frame, std::uint64_t generation)
 {
-    QString error;
-    SharedFrame decoded = m_source->GetFrame(frame, &error);
-    if (!decoded) {
-        qCWarning(lcMediq) << "playback:" << error;
-        return false;
+    QImage image;
+    for (Prepared& p : m_prepared) {
+        if (p.frame == frame && p.target == m_widget->TargetSize())
+            image = p.image;
     }
-    QImage image = ToImage(*decoded, m_source->Index(), m_widget->TargetSize());
-    if (image.isNull())
-        return false;
+    if (image.isNull()) {
+        QString error;
+        image = Prepare(frame, &error);
+        if (image.isNull()) {
+            qCWarning(lcMediq) << "playback:" << error;
+            return false;
+        }
+    }
+    m_prepared.erase(std::remove_if(m_prepared.begin(), m_prepared.end(),
+                                    [frame](const Prepared& p) { return std::abs(p.frame - frame) > 1; }),
+                     m_prepared.end());
+    if (std::none_of(m_prepared.begin(), m_prepared.end(), [frame](const Prepared& p) { return p.frame == frame; }))
+        m_prepared.push_back({frame, m_widget->TargetSize(), image});
     m_widget->OfferFrame(std::move(image), frame, generation);
     return true;
+}
+
+bool PlaybackEngine::NeedsPrefetch() const
+{
+    return !m_playing && m_current >= 0 && m_preparedAround != m_current;
+}
+
+void PlaybackEngine::Prefetch(std::unique_lock<std::mutex>& lock)
+{
+    const std::int64_t around = m_current;
+    m_preparedAround = around;
+    for (const std::int64_t frame : {around + 1, around - 1}) {
+        if (frame < 0 || frame >= m_source->Index().FrameCount()
+            || std::any_of(m_prepared.begin(), m_prepared.end(), [frame](const Prepared& p) { return p.frame == frame; }))
+            continue;
+        const QSize target = m_widget->TargetSize();
+        lock.unlock();
+        QImage image = Prepare(frame, nullptr);
+        lock.lock();
+        if (!image.isNull())
+            m_prepared.push_back({frame, target, std::move(image)});
+        if (m_stop || m_seekPending || m_playing)
+            return;  // a command comes first
+    }
 }
 
 void PlaybackEngine::RestartClock(std::int64_t frame)
@@ -132,9 +178,13 @@ void PlaybackEngine::Run()
     const double frameSeconds = 1.0 / m_source->Index().frameRate;
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || m_seekPending || m_playing; });
+        m_wake.wait(lock, [this] { return m_stop || m_seekPending || m_playing || NeedsPrefetch(); });
         if (m_stop)
             return;
+        if (!m_seekPending && !m_playing) {
+            Prefetch(lock);
+            continue;
+        }
         const std::uint64_t generation = m_generation;
         if (m_seekPending) {
             // A seek: the frame asked for, shown at once, whether playing or not.

@@ -5,6 +5,9 @@
 
 #include "framesource.h"
 
+#include <QImage>
+#include <vector>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -48,6 +51,9 @@ private:
 
     void Run();
     bool Deliver(std::int64_t frame, std::uint64_t generation);
+    QImage Prepare(std::int64_t frame, QString* error);
+    bool NeedsPrefetch() const;
+    void Prefetch(std::unique_lock<std::mutex>& lock);
     void RestartClock(std::int64_t frame);
     Clock::time_point DueTime(std::int64_t frame) const;
 
@@ -68,6 +74,15 @@ private:
 
     // Decode thread only.
     std::int64_t m_current = -1;
+    // While paused, the pictures of the frames next to the one shown are made ahead, so that a
+    // step either way only has to hand one over.
+    struct Prepared {
+        std::int64_t frame;
+        QSize target;  // the widget size it was made for
+        QImage image;
+    };
+    std::vector<Prepared> m_prepared;
+    std::int64_t m_preparedAround = -1;
     std::int64_t m_clockFrame = 0;
     Clock::time_point m_clockStart;
     double m_clockRate = 1.0;

@@ -15,6 +15,26 @@ inline constexpr int ID_HELP_FINDER = 57667;
 // Program commands.
 inline constexpr int ID_OPTIONS = 32794;
 
+// The source pane's commands.
+inline constexpr int ID_SOURCE_PLAY = 32772;
+inline constexpr int ID_SOURCE_OPEN = 32773;
+inline constexpr int ID_SOURCE_STOP = 32774;
+inline constexpr int ID_SOURCE_PAUSE = 32775;
+inline constexpr int ID_SOURCE_HEAD = 32776;
+inline constexpr int ID_SOURCE_PREVSEC = 32777;
+inline constexpr int ID_SOURCE_PREVFRAME = 32778;
+inline constexpr int ID_SOURCE_NEXTFRAME = 32779;
+inline constexpr int ID_SOURCE_NEXTSEC = 32780;
+inline constexpr int ID_SOURCE_TAIL = 32781;
+inline constexpr int ID_SOURCE_RATEUP = 32782;
+inline constexpr int ID_SOURCE_RATEDOWN = 32783;
+inline constexpr int ID_SOURCE_RATE = 32784;
+inline constexpr int ID_SOURCE_GRAB = 32785;
+
+// Panes.
+inline constexpr int IDC_SOURCE_PANE = 316;
+inline constexpr int IDC_SOURCE_TOOLBAR = 317;
+
 // Application looks, stored in the profile as "ApplicationLook".
 inline constexpr int ID_VIEW_APPLOOK_FIRST = 210;
 inline constexpr int ID_VIEW_APPLOOK_LAST = 218;
@@ -29,5 +49,6 @@ inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuHelp[] = "&Help";
 inline constexpr char kExit[] = "E&xit";
 inline constexpr char kAbout[] = "&About Kestivo...";
+inline constexpr char kSourcePane[] = "Soure Pane";
 
 }  // namespace kestivo::text

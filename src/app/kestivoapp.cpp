@@ -56,6 +56,10 @@ CKestivoApp::Start CKestivoApp::InitInstance()
 
     if (!m_startupWarning.isEmpty())
         ShowStartupWarning(m_startupWarning);
+    // A video named on the command line opens in the source, as Open would.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (!arguments.isEmpty())
+        m_pMainFrame->OpenVideo(arguments.first());
     qCInfo(lcApp) << "ready; settings file" << m_settingsPath;
     return Start::Run;
 }

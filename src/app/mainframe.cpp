@@ -1,8 +1,16 @@
 #include "mainframe.h"
 
+#include "clipobj.h"
+#include "csourcedlg.h"
+#include "csourcepane.h"
 #include "resource.h"
+#include "setobj.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QStatusBar>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +25,49 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(m_mdiArea);
     CreateMenus();
+    statusBar()->showMessage(tr("Ready"));
+
+    m_wndSourcePane = new CSourcePane(this);
+    addDockWidget(Qt::RightDockWidgetArea, m_wndSourcePane);
+    resizeDocks({m_wndSourcePane}, {460}, Qt::Horizontal);
+    CSourceDlg* source = m_wndSourcePane->Dialog();
+    source->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
+    connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
+    setAcceptDrops(true);
+}
+
+void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
+{
+    if (!clip)
+        return;
+    statusBar()->showMessage(tr("Grabbed %1").arg(clip->GetPath()), 5000);
+    g_SetObj.m_pRootNode->AddClip(std::move(clip));
+}
+
+void CMainFrame::OpenVideo(const QString& path)
+{
+    CSourceDlg* source = m_wndSourcePane->Dialog();
+    source->LoadVideo(path, source->Rate(), 0);
+}
+
+void CMainFrame::ReportProblem(const QString& message)
+{
+    statusBar()->showMessage(message);
+    if (!m_quiet)
+        QMessageBox::warning(this, windowTitle(), message);
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event)
+{
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (!urls.isEmpty() && urls.first().isLocalFile())
+        OpenVideo(urls.first().toLocalFile());
 }
 
 CMainFrame::~CMainFrame() = default;

@@ -1,0 +1,12 @@
+#include "icons.h"
+
+#include <QtGlobal>
+
+void InitKestivoIcons()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(icons);
+        return true;
+    }();
+    (void)done;
+}

@@ -1,0 +1,6 @@
+// The compiled-in icons (":/icons/<name>.svg").
+#pragma once
+
+// Registers the icons; safe to call more than once. A static library's resources are not
+// registered by themselves, so every window that uses them calls this first.
+void InitKestivoIcons();

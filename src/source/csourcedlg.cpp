@@ -1,0 +1,267 @@
+#include "csourcedlg.h"
+
+#include "ctimecodectrl.h"
+#include "graphevents.h"
+#include "setobj.h"
+#include "videofilters.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QProgressDialog>
+#include <QSlider>
+
+namespace {
+
+// A "second" of the step commands is 25 frames, whatever the file's rate.
+constexpr std::uint32_t kSecondStep = 25;
+constexpr double kRateFactor = 1.1;
+constexpr int kTimerMs = 40;
+
+}  // namespace
+
+CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SourceDlg"));
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+    m_timecode = new CTimecodectrlctrl(this);
+    m_videoArea = new QWidget(this);
+    m_videoArea->setObjectName(QStringLiteral("VideoArea"));
+    m_videoArea->setAutoFillBackground(true);
+    QPalette black = m_videoArea->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    m_videoArea->setPalette(black);
+    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider->setObjectName(QStringLiteral("PositionSlider"));
+    m_slider->setRange(0, 0);
+    m_slider->setPageStep(10);
+    m_slider->setSingleStep(1);
+    m_slider->setEnabled(false);
+    m_slider->setToolTip(tr("Position: arrow keys step one frame, Page Up and Page Down ten"));
+    connect(m_slider, &QSlider::valueChanged, this, &CSourceDlg::OnSliderMoved);
+
+    SetBackColor(g_SetObj.m_backColor);
+    m_pGraph = std::make_unique<CDSGraph>();
+    connect(&m_timer, &QTimer::timeout, this, &CSourceDlg::OnTimer);
+    m_timer.start(kTimerMs);
+    resize(394, 316);
+    LayoutControls();
+}
+
+CSourceDlg::~CSourceDlg()
+{
+    m_timer.stop();
+    m_pGraph.reset();  // its decode thread goes before the widgets it draws into
+}
+
+void CSourceDlg::SetBackColor(ColorRef color)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, ToQColor(color));
+    setPalette(p);
+    m_timecode->SetBackColor(color);
+}
+
+std::uint32_t CSourceDlg::LastFrame() const
+{
+    const std::int64_t count = m_fileInfo.GetFrameCount();
+    return count > 0 ? std::uint32_t(count - 1) : 0;
+}
+
+bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame)
+{
+    QProgressDialog progress(tr("Indexing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0, 1000, this);
+    progress.setWindowTitle(tr("Opening video"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);  // only files that take a while to index show it
+    const auto report = [&progress](double fraction) {
+        progress.setValue(int(fraction * 1000));
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    if (!m_fileInfo.SetFileName(path, report)) {
+        Q_EMIT problem(tr("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(path), m_fileInfo.GetLastError()));
+        return false;
+    }
+    progress.reset();
+    if (m_pGraph->Init(path, m_videoArea, this, m_fileInfo.Source()->Cache()) != 0) {
+        Q_EMIT problem(tr("\"%1\" could not be played: %2").arg(QDir::toNativeSeparators(path), m_pGraph->GetLastError()));
+        return false;
+    }
+    const QSignalBlocker block(m_slider);
+    m_slider->setRange(0, int(LastFrame()));
+    m_curFrame = std::min(frame, LastFrame());
+    m_slider->setValue(int(m_curFrame));
+    m_pGraph->SeekTo(m_curFrame);
+    m_pGraph->SetRate(rate);
+    ShowTimecode();
+    Q_EMIT stateChanged();
+    return true;
+}
+
+void CSourceDlg::OpenVideoFile()
+{
+    const QString path = QFileDialog::getOpenFileName(window(), tr("Open Video Files"), QString(), VideoFileFilters());
+    if (path.isEmpty())
+        return;
+    LoadVideo(path, m_rate, 0);
+}
+
+void CSourceDlg::ShowClip(const CClipObj& item)
+{
+    const auto frame = std::uint32_t(item.GetNumber());
+    if (m_fileInfo.GetFileName() != item.GetSource()) {
+        LoadVideo(item.GetSource(), m_rate, frame);
+        return;
+    }
+    MoveTo(frame);
+}
+
+void CSourceDlg::Play()
+{
+    m_pGraph->Play();
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::Pause()
+{
+    m_pGraph->Pause();
+    m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::Stop()
+{
+    m_pGraph->Stop();
+    m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::MoveTo(std::uint32_t frame)
+{
+    m_curFrame = frame;
+    {
+        const QSignalBlocker block(m_slider);
+        m_slider->setValue(int(m_curFrame));
+    }
+    m_pGraph->SeekTo(m_curFrame);
+    ShowTimecode();
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::Head()
+{
+    MoveTo(0);
+}
+
+void CSourceDlg::PreviousSecond()
+{
+    MoveTo(m_curFrame <= kSecondStep ? 0 : m_curFrame - kSecondStep);
+}
+
+void CSourceDlg::PreviousFrame()
+{
+    if (m_curFrame > 0)
+        MoveTo(m_curFrame - 1);
+}
+
+void CSourceDlg::NextFrame()
+{
+    if (m_curFrame < LastFrame())
+        MoveTo(m_curFrame + 1);
+}
+
+void CSourceDlg::NextSecond()
+{
+    MoveTo(std::min(m_curFrame + kSecondStep, LastFrame()));
+}
+
+void CSourceDlg::Tail()
+{
+    MoveTo(LastFrame());
+}
+
+void CSourceDlg::ResetRate()
+{
+    m_rate = 1.0;
+    m_pGraph->SetRate(m_rate);
+}
+
+void CSourceDlg::RateUp()
+{
+    m_rate *= kRateFactor;
+    m_pGraph->SetRate(m_rate);
+}
+
+void CSourceDlg::RateDown()
+{
+    m_rate /= kRateFactor;
+    m_pGraph->SetRate(m_rate);
+}
+
+void CSourceDlg::ShowTimecode()
+{
+    m_timecode->SetTimecode(m_fileInfo.GetSysRef().FrameToTCString(m_curFrame));
+}
+
+void CSourceDlg::OnTimer()
+{
+    m_slider->setEnabled(m_slider->maximum() != 0);
+    if (m_pGraph->IsPlaying())
+        m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
+    if (m_slider->value() != int(m_curFrame)) {
+        const QSignalBlocker block(m_slider);
+        m_slider->setValue(int(m_curFrame));
+    }
+    ShowTimecode();
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::OnSliderMoved(int position)
+{
+    MoveTo(std::uint32_t(std::max(position, 0)));
+}
+
+void CSourceDlg::OnGraphEvent(QObject* notify, long code, long, long)
+{
+    auto* dialog = qobject_cast<CSourceDlg*>(notify);
+    if (!dialog || (code != graphevents::kComplete && code != graphevents::kUserAbort && code != graphevents::kErrorAbort))
+        return;
+    // Played to the end, or aborted: stop and rewind.
+    dialog->m_pGraph->Stop();
+    dialog->MoveTo(0);
+}
+
+bool CSourceDlg::event(QEvent* event)
+{
+    if (event->type() == graphevents::kGraphNotify) {
+        m_pGraph->ProcessGraphEvents(&CSourceDlg::OnGraphEvent);
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CSourceDlg::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    LayoutControls();
+}
+
+void CSourceDlg::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    QWidget::mousePressEvent(event);
+}
+
+void CSourceDlg::LayoutControls()
+{
+    const QSize t = m_timecode->sizeHint().expandedTo(QSize(180, 32));
+    const int sliderHeight = m_slider->sizeHint().height();
+    m_timecode->setGeometry((width() - t.width()) / 2, 5, t.width(), t.height());
+    m_slider->setGeometry(0, height() - sliderHeight, width(), sliderHeight);
+    const int top = t.height() + 10;
+    m_videoArea->setGeometry(5, top, std::max(1, width() - 10), std::max(1, height() - sliderHeight - 5 - top));
+    m_pGraph->SetVideoWindow(m_videoArea);
+}

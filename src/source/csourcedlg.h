@@ -1,0 +1,96 @@
+// The video-file source: opens a video, shows it, keeps the current frame (slider and timecode),
+// steps, seeks, plays at a rate and grabs the current frame into the library.
+#pragma once
+
+#include "cdsgraph.h"
+#include "cfileinfo.h"
+#include "clipobj.h"
+
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class CTimecodectrlctrl;
+class QSlider;
+
+// User-interface thread only.
+class CSourceDlg : public QWidget {
+    Q_OBJECT
+public:
+    // Where grabbed items go; the receiver owns them from then on (the main frame's relay).
+    using ClipSink = std::function<void(std::unique_ptr<CClipObj>)>;
+
+    explicit CSourceDlg(QWidget* parent = nullptr);
+    ~CSourceDlg() override;
+
+    void SetClipSink(ClipSink sink) { m_clipSink = std::move(sink); }
+
+    // Opens path at frame with the rate; false (with problem() emitted) when it cannot be opened,
+    // and the file open before stays open.
+    bool LoadVideo(const QString& path, double rate, std::uint32_t frame);
+    // Asks for a file and opens it at frame 0.
+    void OpenVideoFile();
+    // Brings the source to the item's video and frame (reopening only when it is another file).
+    void ShowClip(const CClipObj& item);
+    // Writes the current frame into the image directory and hands its item to the clip sink.
+    // False, with problem() emitted and no item, when the picture or the file could not be made.
+    bool GrabFrame();
+
+    void Play();
+    void Pause();
+    void Stop();
+    void Head();
+    void PreviousSecond();
+    void PreviousFrame();
+    void NextFrame();
+    void NextSecond();
+    void Tail();
+    void ResetRate();
+    void RateUp();
+    void RateDown();
+
+    bool IsOpen() const { return !m_fileInfo.GetFileName().isEmpty(); }
+    bool IsPlaying() const { return m_pGraph->IsPlaying(); }
+    std::uint32_t CurrentFrame() const { return m_curFrame; }
+    // The last frame: the slider's maximum and the Tail position.
+    std::uint32_t LastFrame() const;
+    double Rate() const { return m_rate; }
+    CFileInfo& FileInfo() { return m_fileInfo; }
+    CDSGraph& Graph() { return *m_pGraph; }
+    QSlider* Slider() const { return m_slider; }
+    QWidget* VideoArea() const { return m_videoArea; }
+    CTimecodectrlctrl* Timecode() const { return m_timecode; }
+    void SetBackColor(ColorRef color);
+    QSize sizeHint() const override { return QSize(480, 420); }
+
+Q_SIGNALS:
+    // Something the user should be told: a file that did not open, a grab that failed.
+    void problem(const QString& message);
+    // The state the pane's commands depend on may have changed.
+    void stateChanged();
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    static void OnGraphEvent(QObject* notify, long code, long param1, long param2);
+    void MoveTo(std::uint32_t frame);
+    void OnTimer();
+    void OnSliderMoved(int position);
+    void LayoutControls();
+    void ShowTimecode();
+
+    CFileInfo m_fileInfo;
+    std::unique_ptr<CDSGraph> m_pGraph;
+    std::uint32_t m_curFrame = 0;
+    double m_rate = 1.0;
+    QSlider* m_slider = nullptr;
+    CTimecodectrlctrl* m_timecode = nullptr;
+    QWidget* m_videoArea = nullptr;
+    QTimer m_timer;
+    ClipSink m_clipSink;
+};

@@ -1,0 +1,50 @@
+// CSourceDlg::GrabFrame: the exact frame on the source's counter, written as an image file, and its
+// thumbnail item handed to the library.
+#include "cimage.h"
+#include "csourcedlg.h"
+#include "grabnaming.h"
+#include "setobj.h"
+
+#include <QApplication>
+#include <QDir>
+
+bool CSourceDlg::GrabFrame()
+{
+    if (!IsOpen())
+        return false;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+
+    const std::uint32_t frame = m_curFrame;
+    long width = 0, height = 0;
+    m_fileInfo.GetVideoSize(width, height);
+    CImage image;
+    if (!image.Attach(m_fileInfo.GetFrameBitmap(frame, width, height))) {
+        Q_EMIT problem(tr("Frame %1 could not be grabbed: %2").arg(frame).arg(m_fileInfo.GetLastError()));
+        return false;
+    }
+    const QString source = m_fileInfo.GetFileName();
+    const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
+    const GrabTarget target = BuildGrabPath(grabName, g_SetObj.m_imageDir, g_SetObj.m_imageType);
+    ImageStatus status = target.ok() ? image.Save(target.path, target.encoder) : ImageStatus::Fail(target.error);
+    if (!status.ok()) {
+        // No item for a file that was never written: it would only vanish from the library later.
+        Q_EMIT problem(tr("The grab was not saved: %1").arg(status.error));
+        return false;
+    }
+
+    auto item = std::make_unique<CClipObj>();
+    item->SetSource(source);
+    item->SetNumber(std::int32_t(frame));
+    item->SetPath(target.path);
+    item->SetCaption(target.caption);
+    item->SetKind(CClipObj::kVideoFile);
+    constexpr int kThumbWidth = 80, kThumbHeight = 60;
+    if (std::unique_ptr<std::uint8_t[]> block = m_fileInfo.GetFrameThumbBlock(frame, kThumbWidth, kThumbHeight)) {
+        const qsizetype bytes = CClipObj::kThumbHeaderBytes + qsizetype(kThumbWidth) * kThumbHeight * 3;
+        item->SetThumbnail(kThumbWidth, kThumbHeight, QByteArray(reinterpret_cast<const char*>(block.get()), bytes));
+    }
+    if (m_clipSink)
+        m_clipSink(std::move(item));
+    return true;
+}

@@ -3,6 +3,7 @@
 #include "clipobj.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
+#include "logging.h"
 #include "resource.h"
 #include "setobj.h"
 
@@ -47,7 +48,8 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
 void CMainFrame::OpenVideo(const QString& path)
 {
     CSourceDlg* source = m_wndSourcePane->Dialog();
-    source->LoadVideo(path, source->Rate(), 0);
+    if (source->LoadVideo(path, source->Rate(), 0))
+        qCInfo(lcApp) << "opened" << path;
 }
 
 void CMainFrame::ReportProblem(const QString& message)

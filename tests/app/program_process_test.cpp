@@ -36,7 +36,11 @@ public:
         }
     }
 
-    void Start() { m_process.start(); }
+    void Start(const QStringList& arguments = {})
+    {
+        m_process.setArguments(arguments);
+        m_process.start();
+    }
 
     // Waits for a line of the program's log that contains text.
     bool WaitForLog(const QString& text, int timeoutMs = kStartTimeoutMs)
@@ -199,4 +203,20 @@ TEST_F(ProgramProcess, ACrashedProgramDoesNotBlockTheNextStart)
     ASSERT_TRUE(next.WaitUntilReady()) << next.Log().toStdString();
     next.Signal(SIGTERM);
     EXPECT_EQ(next.WaitForExit(), 0);
+}
+
+TEST_F(ProgramProcess, AVideoNamedOnTheCommandLineOpens)
+{
+    const QString video = Home() + QStringLiteral("/argument.mpg");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+                                            "testsrc=s=160x120:r=25", "-frames:v", "20", "-y", video});
+    if (!ffmpeg.waitForStarted() || !ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+        GTEST_SKIP() << "the ffmpeg tool makes the video";
+    Program program(Home());
+    program.Start({video});
+    ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened"))) << program.Log().toStdString();
+    EXPECT_TRUE(program.Log().contains(QStringLiteral("argument.mpg")));
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitForExit(), 0);
 }

@@ -1,10 +1,14 @@
+#include "clipobj.h"
+#include "csourcepane.h"
 #include "mainframe.h"
+#include "setobj.h"
 #include "resource.h"
 
 #include <QAction>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -52,4 +56,22 @@ TEST(MainFrame, BringForwardRestoresAndActivates)
     EXPECT_TRUE(QTest::qWaitFor([&] { return frame.isActiveWindow(); }, 5000));
     EXPECT_FALSE(frame.isMinimized());
     EXPECT_TRUE(frame.isVisible());
+}
+
+TEST(MainFrame, GrabbedItemsLandInTheLibraryUntilItsWindowExists)
+{
+    CMainFrame frame;
+    frame.SetQuiet(true);
+    ASSERT_NE(frame.SourcePane(), nullptr);
+    EXPECT_TRUE(frame.SourcePane()->Action(ID_SOURCE_OPEN)->isEnabled());
+    const std::size_t before = g_SetObj.m_pRootNode->GetClipList().GetCount();
+    auto item = std::make_unique<CClipObj>();
+    item->SetPath(QStringLiteral("/grabs/a_1.bmp"));
+    CClipObj* raw = item.get();
+    frame.OnNewClip(std::move(item));
+    ASSERT_EQ(g_SetObj.m_pRootNode->GetClipList().GetCount(), before + 1);
+    EXPECT_EQ(g_SetObj.m_pRootNode->GetClipList().GetAt(before), raw);
+
+    frame.ReportProblem(QStringLiteral("\"/x.avi\" could not be opened"));
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("\"/x.avi\" could not be opened"));
 }

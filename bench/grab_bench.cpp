@@ -1,0 +1,61 @@
+// The whole grab of the frame on screen (command to item delivered) against saving the same
+// picture, for JPEG and PNG. KESTIVO_BENCH_VIDEO=file bench_grab
+#include "cimage.h"
+#include "csourcedlg.h"
+#include "setobj.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QSlider>
+#include <QTest>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+constexpr int kRounds = 10;
+
+double MeanMs(const std::function<void()>& work)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < kRounds; ++i)
+        work();
+    return double(clock.nsecsElapsed()) / 1e6 / kRounds;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QTemporaryDir images;
+    g_SetObj.m_imageDir = images.path();
+    CSourceDlg source;
+    source.resize(960, 600);
+    source.show();
+    int delivered = 0;
+    source.SetClipSink([&delivered](std::unique_ptr<CClipObj>) { ++delivered; });
+    if (!source.LoadVideo(qEnvironmentVariable("KESTIVO_BENCH_VIDEO"), 1.0, 0))
+        return 1;
+    source.Slider()->setValue(1234);
+    QTest::qWaitFor([&] { return source.Graph().VideoWidget()->CurrentFrame() == 1234; }, 30000);
+
+    for (const auto& [type, name] : {std::pair{1, "JPEG"}, std::pair{2, "PNG"}}) {
+        g_SetObj.m_imageType = type;
+        const double grabMs = MeanMs([&] { source.GrabFrame(); });
+        CImage picture;
+        long w = 0, h = 0;
+        source.FileInfo().GetVideoSize(w, h);
+        picture.Attach(source.FileInfo().GetFrameBitmap(1234, w, h));
+        const ImageTypeInfo& info = ImageTypeFor(type);
+        int n = 0;
+        const double saveMs = MeanMs([&] {
+            picture.Save(images.filePath(QStringLiteral("save_%1.%2").arg(n++).arg(QLatin1String(info.extension))), info.encoder);
+        });
+        std::printf("grab of the frame on screen, %-4s %8.2f ms   Save alone %8.2f ms   ratio %.2f\n", name, grabMs, saveMs,
+                    grabMs / saveMs);
+    }
+    return delivered == 2 * kRounds ? 0 : 1;
+}

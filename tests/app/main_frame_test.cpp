@@ -63,7 +63,7 @@ TEST(MainFrame, GrabbedItemsLandInTheLibraryUntilItsWindowExists)
     CMainFrame frame;
     frame.SetQuiet(true);
     ASSERT_NE(frame.SourcePane(), nullptr);
-    EXPECT_TRUE(frame.SourcePane()->Action(ID_SOURCE_OPEN)->isEnabled());
+    EXPECT_TRUE(frame.SourcePane()->Action(ids::ID_SOURCE_OPEN)->isEnabled());
     const std::size_t before = g_SetObj.m_pRootNode->GetClipList().GetCount();
     auto item = std::make_unique<CClipObj>();
     item->SetPath(QStringLiteral("/grabs/a_1.bmp"));

@@ -40,7 +40,7 @@ int main(int argc, char** argv)
     if (!source.LoadVideo(qEnvironmentVariable("KESTIVO_BENCH_VIDEO"), 1.0, 0))
         return 1;
     source.Slider()->setValue(1234);
-    QTest::qWaitFor([&] { return source.Graph().VideoWidget()->CurrentFrame() == 1234; }, 30000);
+    (void)QTest::qWaitFor([&] { return source.Graph().VideoWidget()->CurrentFrame() == 1234; }, 30000);
 
     for (const auto& [type, name] : {std::pair{1, "JPEG"}, std::pair{2, "PNG"}}) {
         g_SetObj.m_imageType = type;

@@ -72,7 +72,7 @@ void Play(CDSGraph& graph, double rate, int milliseconds, std::uint64_t& due, st
 {
     std::uint64_t due0, shown0;
     graph.SeekTo(0);
-    QTest::qWaitFor([&] { return graph.VideoWidget()->CurrentFrame() == 0; }, 30000);
+    (void)QTest::qWaitFor([&] { return graph.VideoWidget()->CurrentFrame() == 0; }, 30000);
     graph.SetRate(rate);
     graph.GetPlaybackFigures(due0, shown0);
     graph.Play();

@@ -4,6 +4,8 @@
 
 CFileInfo::CFileInfo() = default;
 CFileInfo::~CFileInfo() = default;
+CFileInfo::CFileInfo(CFileInfo&&) noexcept = default;
+CFileInfo& CFileInfo::operator=(CFileInfo&&) noexcept = default;
 
 bool CFileInfo::SetFileName(const QString& path, const ProgressFn& progress)
 {

@@ -14,6 +14,8 @@ class CFileInfo {
 public:
     CFileInfo();
     virtual ~CFileInfo();
+    CFileInfo(CFileInfo&&) noexcept;
+    CFileInfo& operator=(CFileInfo&&) noexcept;
 
     // Opens and indexes the file (progress and cancel through progress). True when the file could
     // be inspected; the path is then remembered. False keeps the previous file, with the reason in

@@ -41,14 +41,17 @@ bool IsStillImageFormat(const AVInputFormat* format)
 }  // namespace
 
 std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const ProgressFn& progress, QString& error,
-                                               std::shared_ptr<FrameCache> cache, bool useDiskCache)
+                                               std::shared_ptr<FrameCache> cache, bool useDiskCache,
+                                               const MediaIndex* knownIndex)
 {
     std::unique_ptr<FrameSource> source(new FrameSource);
     source->m_path = path;
     source->m_cache = cache ? std::move(cache) : std::make_shared<FrameCache>();
     source->m_packet.reset(av_packet_alloc());
     source->m_frame.reset(av_frame_alloc());
-    std::optional<MediaIndex> index = useDiskCache ? LoadCachedIndex(path) : std::nullopt;
+    std::optional<MediaIndex> index = knownIndex ? std::optional<MediaIndex>(*knownIndex)
+                                      : useDiskCache ? LoadCachedIndex(path)
+                                                     : std::nullopt;
     if (!source->OpenFormat(error, index.has_value()) || !source->OpenDecoder(error))
         return nullptr;
     if (index && index->streamIndex == source->m_index.streamIndex) {
@@ -100,7 +103,10 @@ bool FrameSource::OpenFormat(QString& error, bool indexKnown)
         error = QStringLiteral("The file's streams cannot be read (%1).").arg(AvErrorText(result));
         return false;
     }
-    const int stream = av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+    // A reopen keeps the stream that the index describes; a first open takes the best one.
+    const bool keep = indexKnown && m_index.streamIndex >= 0 && unsigned(m_index.streamIndex) < m_format->nb_streams
+        && m_format->streams[m_index.streamIndex]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    const int stream = keep ? m_index.streamIndex : av_find_best_stream(m_format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream < 0) {
         error = QStringLiteral("The file has no video stream.");
         return false;
@@ -154,12 +160,17 @@ bool FrameSource::Reposition(std::uint32_t startPacket)
     const IndexedPacket& start = m_index.packets[startPacket];
     int result = -1;
     if (startPacket == 0) {
-        // From the very beginning: reopening is the one way that every demuxer gets right.
+        // From the very beginning: reopening is the one way that every demuxer gets right. Should
+        // the file have gone meanwhile, the open one is kept and sought to its start instead.
         QString error;
-        m_format.reset();
-        if (!OpenFormat(error, true))
-            return false;
-        result = 0;
+        FormatHandle previous = std::move(m_format);
+        if (OpenFormat(error, true)) {
+            result = 0;
+        } else {
+            qCInfo(lcMediq) << "reopening failed:" << error;
+            m_format = std::move(previous);
+            result = avformat_seek_file(m_format.get(), -1, INT64_MIN, INT64_MIN, INT64_MIN, 0);
+        }
     } else if (UsesByteSeeking() && start.pos >= 0) {
         result = av_seek_frame(m_format.get(), -1, start.pos, AVSEEK_FLAG_BYTE);
     } else {
@@ -203,9 +214,13 @@ bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
         const std::int64_t packet = m_frame->pts;
         const bool known = packet >= 0 && packet < std::int64_t(m_index.packets.size());
         const std::int64_t frame = known ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
+        // A picture is trusted only when decoding started no later than it needs, and never when
+        // the decoder had to conceal damage in it: part of it would be another frame's.
         const bool damaged = m_frame->decode_error_flags != 0 || (m_frame->flags & AV_FRAME_FLAG_CORRUPT);
-        // A picture is trusted only when decoding started no later than it needs.
-        if (frame >= 0 && !damaged && std::int64_t(m_index.StartPacketFor(frame)) >= m_startPacket) {
+        const bool startedInTime = frame >= 0 && std::int64_t(m_index.StartPacketFor(frame)) >= m_startPacket;
+        if (startedInTime && damaged && frame == wanted)
+            m_wantedDamaged = true;
+        if (startedInTime && !damaged) {
             // Held here as well as in the cache: the frames that follow it may push it out.
             SharedFrame picture = Share(m_frame.get());
             if (frame == wanted)
@@ -220,6 +235,10 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
 {
     const std::int64_t target = m_index.displayToDecode[std::size_t(frame)];
     for (;;) {
+        if (m_abort.load()) {
+            error = QStringLiteral("Decoding was stopped.");
+            return Outcome::Failed;
+        }
         const int result = av_read_frame(m_format.get(), m_packet.get());
         if (result < 0) {
             // The end (or a damaged tail): drain what the decoder still holds.
@@ -294,6 +313,7 @@ SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
     m_previousRequest = frame;
     m_keepFrom = stepping ? -1 : frame - kKeepBefore;
 
+    m_wantedDamaged = false;
     std::uint32_t start = m_index.StartPacketFor(frame);
     const std::int64_t target = m_index.displayToDecode[std::size_t(frame)];
     // Going on from where the decoder is saves a seek when stepping forward.
@@ -315,8 +335,17 @@ SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
             // The demuxer's seek went past the keyframe: ask for an earlier one, in the end the start.
             start = attempt + 2 < kMaxAttempts ? m_index.KeyBefore(start) : 0;
             continue;
-        case Outcome::Ended:
         case Outcome::Failed:
+            if (m_abort.load())
+                break;
+            [[fallthrough]];
+        case Outcome::Ended:
+            if (m_wantedDamaged) {
+                // Decoded from its own keyframe and still damaged: the file holds no better picture,
+                // and decoding from the start would cost long and give the same.
+                why = QStringLiteral("Frame %1 is damaged in the file.").arg(frame);
+                break;
+            }
             if (wentOn)
                 continue;  // try again from the frame's own keyframe
             if (start != 0) {

@@ -11,6 +11,7 @@
 #include "mediaindex.h"
 
 #include <QString>
+#include <atomic>
 #include <memory>
 #include <unordered_map>
 
@@ -21,8 +22,10 @@ class FrameSource {
 public:
     // Opens the file's first video stream and indexes it, or takes its index from the disk cache.
     // Returns null with a readable reason on failure (not a video, no decoder, cancelled, ...).
+    // knownIndex: the index another source of the same file already has (nothing is read twice).
     static std::unique_ptr<FrameSource> Open(const QString& path, const ProgressFn& progress, QString& error,
-                                             std::shared_ptr<FrameCache> cache = nullptr, bool useDiskCache = true);
+                                             std::shared_ptr<FrameCache> cache = nullptr, bool useDiskCache = true,
+                                             const MediaIndex* knownIndex = nullptr);
     ~FrameSource();
     FrameSource(const FrameSource&) = delete;
     FrameSource& operator=(const FrameSource&) = delete;
@@ -34,6 +37,10 @@ public:
 
     // The decoded picture of frame (0 <= frame < FrameCount()), or null with the reason.
     SharedFrame GetFrame(std::int64_t frame, QString* error = nullptr);
+
+    // Any thread: makes the request under way, and every later one, give up soon (the owner is
+    // shutting down and must not wait for a long decode).
+    void Abort() { m_abort.store(true); }
 
     // Counters for tests and benchmarks: how much work the requests cost.
     struct Counters {
@@ -74,4 +81,6 @@ private:
     std::int64_t m_previousRequest = -1;
     std::int64_t m_keepFrom = -1;  // pictures shown before this one may be skipped if unreferenced
     Counters m_counters;
+    std::atomic<bool> m_abort{false};
+    bool m_wantedDamaged = false;  // the frame asked for came out, but damaged
 };

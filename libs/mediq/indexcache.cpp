@@ -52,7 +52,7 @@ std::optional<MediaIndex> LoadCachedIndex(const QString& videoPath)
     quint64 count = 0;
     in >> magic >> version >> codec >> stream >> tbNum >> tbDen >> rate >> width >> height >> sarNum >> sarDen
         >> rotation >> count;
-    if (in.status() != QDataStream::Ok || magic != kMagic || version != kVersion || tbDen <= 0 || rate <= 0
+    if (in.status() != QDataStream::Ok || magic != kMagic || version != kVersion || tbDen <= 0 || !(rate > 0)
         || count == 0 || qint64(count) > (file.size() - file.pos()) / kPacketBytes)
         return std::nullopt;
 
@@ -77,7 +77,11 @@ std::optional<MediaIndex> LoadCachedIndex(const QString& videoPath)
     }
     if (in.status() != QDataStream::Ok)
         return std::nullopt;
+    // The same promises a freshly built index keeps: decoding starts at packet 0, frames exist.
+    index.packets.front().flags |= IndexedPacket::kKey;
     index.ComputeDisplayOrder();
+    if (index.FrameCount() == 0)
+        return std::nullopt;
     return index;
 }
 

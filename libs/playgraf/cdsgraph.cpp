@@ -27,24 +27,25 @@ void CDSGraph::Release()
     m_duration = 0;
 }
 
-int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, std::shared_ptr<FrameCache> cache)
+int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, std::shared_ptr<FrameCache> cache,
+                   const MediaIndex* index)
 {
     QString error;
-    std::unique_ptr<FrameSource> source = FrameSource::Open(path, {}, error, std::move(cache));
+    std::unique_ptr<FrameSource> source = FrameSource::Open(path, {}, error, std::move(cache), true, index);
     if (!source) {
         m_error = error;
         return -1;
     }
     Release();
-    const MediaIndex& index = source->Index();
-    m_frameCount = index.FrameCount();
+    const MediaIndex& opened = source->Index();
+    m_frameCount = opened.FrameCount();
     int w = 0, h = 0;
-    index.DisplaySize(w, h);
+    opened.DisplaySize(w, h);
     m_width = w;
     m_height = h;
-    const CSysRef timing(index.frameRate, index.variableTiming
-                                              ? std::make_shared<const std::vector<double>>(index.frameTimes)
-                                              : nullptr);
+    const CSysRef timing(opened.frameRate, opened.variableTiming
+                                               ? std::make_shared<const std::vector<double>>(opened.frameTimes)
+                                               : nullptr);
     m_duration = timing.FrameToSec(double(m_frameCount));
 
     m_widget = new CVideoWidget(videoWindow);

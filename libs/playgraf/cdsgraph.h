@@ -4,6 +4,7 @@
 
 #include "cvideowidget.h"
 #include "framecache.h"
+#include "mediaindex.h"
 
 #include <QPointer>
 #include <QString>
@@ -30,8 +31,9 @@ public:
     // Opens path and shows its video in a video widget filling videoWindow; replaces any earlier
     // file. cache: the frame cache of the file's other reader (CFileInfo), so that both share
     // decoded frames. Returns 0 on success, -1 with the reason in GetLastError().
+    // index: the file's index when the caller has it already, so the file is not indexed twice.
     int Init(const QString& path, QWidget* videoWindow, QObject* notify,
-             std::shared_ptr<FrameCache> cache = nullptr);
+             std::shared_ptr<FrameCache> cache = nullptr, const MediaIndex* index = nullptr);
     QString GetLastError() const { return m_error; }
 
     double GetDuration() const;       // seconds

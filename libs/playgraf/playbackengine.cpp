@@ -6,6 +6,7 @@
 #include "picture.h"
 
 #include <QImage>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -49,6 +50,7 @@ PlaybackEngine::PlaybackEngine(std::unique_ptr<FrameSource> source, CVideoWidget
 
 PlaybackEngine::~PlaybackEngine()
 {
+    m_source->Abort();
     {
         std::lock_guard lock(m_mutex);
         m_stop = true;
@@ -91,6 +93,9 @@ void PlaybackEngine::SetRate(double rate)
 {
     if (!(rate > 0))
         return;
+    // The caller's rate has no limits; beyond these the clock's arithmetic would overflow and
+    // nothing could be seen anyway.
+    rate = std::clamp(rate, 1.0 / 64, 64.0);
     {
         std::lock_guard lock(m_mutex);
         m_rate = rate;

@@ -81,15 +81,19 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
         QApplication::processEvents();
         return !progress.wasCanceled();
     };
-    if (!m_fileInfo.SetFileName(path, report)) {
-        Q_EMIT problem(tr("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(path), m_fileInfo.GetLastError()));
+    // The new file is taken only when both the inspection and the graph have it, so that what is
+    // shown and what is grabbed never belong to different files.
+    CFileInfo candidate;
+    if (!candidate.SetFileName(path, report)) {
+        Q_EMIT problem(tr("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(path), candidate.GetLastError()));
         return false;
     }
     progress.reset();
-    if (m_pGraph->Init(path, m_videoArea, this, m_fileInfo.Source()->Cache()) != 0) {
+    if (m_pGraph->Init(path, m_videoArea, this, candidate.Source()->Cache(), &candidate.Source()->Index()) != 0) {
         Q_EMIT problem(tr("\"%1\" could not be played: %2").arg(QDir::toNativeSeparators(path), m_pGraph->GetLastError()));
         return false;
     }
+    m_fileInfo = std::move(candidate);
     const QSignalBlocker block(m_slider);
     m_slider->setRange(0, int(LastFrame()));
     m_curFrame = std::min(frame, LastFrame());
@@ -111,7 +115,7 @@ void CSourceDlg::OpenVideoFile()
 
 void CSourceDlg::ShowClip(const CClipObj& item)
 {
-    const auto frame = std::uint32_t(item.GetNumber());
+    const auto frame = std::uint32_t(std::max(item.GetNumber(), 0));
     if (m_fileInfo.GetFileName() != item.GetSource()) {
         LoadVideo(item.GetSource(), m_rate, frame);
         return;
@@ -125,23 +129,24 @@ void CSourceDlg::Play()
     Q_EMIT stateChanged();
 }
 
+// After playing, the counter, the screen and the engine are lined up on the frame on screen: the
+// seek's new generation also drops a picture still on its way, so nothing else appears after it.
 void CSourceDlg::Pause()
 {
     m_pGraph->Pause();
-    m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
-    Q_EMIT stateChanged();
+    MoveTo(std::uint32_t(m_pGraph->GetCurFrame()));
 }
 
 void CSourceDlg::Stop()
 {
     m_pGraph->Stop();
-    m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
-    Q_EMIT stateChanged();
+    MoveTo(std::uint32_t(m_pGraph->GetCurFrame()));
 }
 
 void CSourceDlg::MoveTo(std::uint32_t frame)
 {
-    m_curFrame = frame;
+    // Frame numbers from stored items may lie beyond a file that was cut or encoded again since.
+    m_curFrame = std::min(frame, LastFrame());
     {
         const QSignalBlocker block(m_slider);
         m_slider->setValue(int(m_curFrame));

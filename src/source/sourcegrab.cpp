@@ -15,6 +15,8 @@ bool CSourceDlg::GrabFrame()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
+    if (IsPlaying())
+        m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());  // the frame on screen now, not at the last tick
     const std::uint32_t frame = m_curFrame;
     long width = 0, height = 0;
     m_fileInfo.GetVideoSize(width, height);

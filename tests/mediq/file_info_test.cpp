@@ -1,4 +1,5 @@
 #include "cfileinfo.h"
+#include "picture.h"
 #include "testvideos.h"
 
 #include <QFile>
@@ -116,8 +117,9 @@ TEST_F(FileInfo, BadInputFailsWithAReason)
         }
         EXPECT_LE(partial.GetFrameCount(), 60);
         for (std::int64_t frame : {std::int64_t(0), partial.GetFrameCount() / 2, partial.GetFrameCount() - 1}) {
-            if (std::unique_ptr<DibBitmap> picture = partial.GetFrameBitmap(frame, 192, 144))
+            if (std::unique_ptr<DibBitmap> picture = partial.GetFrameBitmap(frame, 192, 144)) {
                 EXPECT_EQ(ReadFrameNumber(*picture), frame) << percent << "%";
+            }
         }
         EXPECT_EQ(partial.GetFrameBitmap(partial.GetFrameCount(), 192, 144), nullptr) << "one past the last";
     }
@@ -210,4 +212,23 @@ TEST_F(FileInfo, PicturesAreTheDisplayedOnesWithAspectAndRotation)
     EXPECT_GT(green(72, 8), 200) << "the white stripe is along the top";
     EXPECT_LT(green(72, 100), 60);
     EXPECT_LT(green(8, 100), 60);
+}
+
+TEST_F(FileInfo, AFileThatGoesWhileOpenGivesErrorsNotACrash)
+{
+    const QString path = Video("going.mpg", 60, 192, 144);
+    QString error;
+    std::unique_ptr<FrameSource> source = FrameSource::Open(path, {}, error, std::make_shared<FrameCache>(1));
+    ASSERT_TRUE(source);
+    ASSERT_TRUE(source->GetFrame(40));
+    ASSERT_TRUE(QFile::rename(path, path + QStringLiteral(".moved")));
+    // Frame 0 needs decoding from the very start, which reopens the file by its name.
+    (void)source->GetFrame(0, &error);
+    (void)source->GetFrame(50, &error);
+    SharedFrame again = source->GetFrame(1, &error);
+    if (again) {
+        const std::unique_ptr<DibBitmap> picture = FrameToBitmap(*again, 192, 144, 0, &error);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(ReadFrameNumber(*picture), 1);
+    }
 }

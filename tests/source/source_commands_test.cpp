@@ -173,3 +173,25 @@ TEST_F(SourceCommands, AFileThatDoesNotOpenSaysWhyAndKeepsTheOpenOne)
     EXPECT_TRUE(m_problems[0].contains(QStringLiteral("missing.avi")));
     EXPECT_TRUE(Dlg().FileInfo().GetFileName().endsWith(QStringLiteral("kept.mpg")));
 }
+
+TEST_F(SourceCommands, PauseLinesTheCounterUpWithTheScreen)
+{
+    ASSERT_TRUE(Dlg().LoadVideo(Video("pausing.mpg", 120), 1.0, 0));
+    Dlg().RateUp();
+    Dlg().Play();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Dlg().CurrentFrame() > 10; }, 10000));
+    Dlg().Pause();
+    ASSERT_TRUE(Settled());
+    QTest::qWait(120);  // a picture still on its way must not change the screen now
+    EXPECT_EQ(Dlg().Graph().VideoWidget()->CurrentFrame(), std::int64_t(Dlg().CurrentFrame()));
+
+    // A stored frame number past the end of the file is held to the last frame.
+    CClipObj beyond;
+    beyond.SetSource(Dlg().FileInfo().GetFileName());
+    beyond.SetNumber(5000);
+    Dlg().ShowClip(beyond);
+    EXPECT_EQ(Dlg().CurrentFrame(), 119u);
+    beyond.SetNumber(-3);
+    Dlg().ShowClip(beyond);
+    EXPECT_EQ(Dlg().CurrentFrame(), 0u);
+}

@@ -45,12 +45,6 @@ CSysRef CFileInfo::GetSysRef() const
     return m_source ? CSysRef(m_source->Index().frameRate, m_times) : CSysRef();
 }
 
-double CFileInfo::GetDuration() const
-{
-    // One frame past the start of the last: what a player shows as the length.
-    return GetFrameCount() > 0 ? GetSysRef().FrameToSec(double(GetFrameCount())) : 0;
-}
-
 std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmap(std::int64_t frame, long width, long height)
 {
     if (!m_source) {

@@ -32,7 +32,6 @@ public:
     // The picture a player shows: sample aspect ratio and rotation applied.
     bool GetVideoSize(long& width, long& height) const;
     CSysRef GetSysRef() const;
-    double GetDuration() const;
 
     // The exact frame at that time (see CSysRef::SecToFrame) scaled to width x height, or null
     // (the reason in GetLastError()).

@@ -62,8 +62,3 @@ std::size_t FrameCache::Bytes() const
     return m_bytes;
 }
 
-std::size_t FrameCache::Count() const
-{
-    std::lock_guard lock(m_mutex);
-    return m_entries.size();
-}

@@ -24,7 +24,6 @@ public:
     void Clear();
 
     std::size_t Bytes() const;
-    std::size_t Count() const;
     std::size_t Limit() const { return m_limit; }
 
     static std::size_t SizeOf(const AVFrame& frame);

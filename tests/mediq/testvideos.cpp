@@ -67,20 +67,37 @@ QString MakeTestVideo(const QString& folder, const TestVideo& video)
     return path;
 }
 
-int ReadFrameNumber(const DibBitmap& picture)
+namespace {
+
+// Stripe k is white when bit k of the number is set; sampled across the middle row.
+template <class GreenAt>
+int ReadStripes(int width, GreenAt greenAt)
 {
-    if (picture.bpp != 24 || picture.width < 12)
+    if (width < 12)
         return -1;
-    const std::int64_t stride = picture.Stride();
-    const std::int64_t middleRow = picture.Rows() / 2;
     int number = 0;
     for (int bit = 0; bit < 12; ++bit) {
-        const int x = int((bit + 0.5) * picture.width / 12);
-        const int green = picture.pixels[std::size_t(middleRow * stride + x * 3 + 1)];
+        const int green = greenAt(int((bit + 0.5) * width / 12));
         if (green > 200)
             number |= 1 << bit;
         else if (green > 60)
             return -1;  // neither white nor black: not a clean picture of the pattern
     }
     return number;
+}
+
+}  // namespace
+
+int ReadFrameNumber(const DibBitmap& picture)
+{
+    if (picture.bpp != 24)
+        return -1;
+    const std::int64_t offset = (picture.Rows() / 2) * picture.Stride();
+    return ReadStripes(picture.width, [&](int x) { return int(picture.pixels[std::size_t(offset + x * 3 + 1)]); });
+}
+
+int ReadFrameNumber(const QImage& picture)
+{
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    return ReadStripes(rgb.width(), [&](int x) { return qGreen(rgb.pixel(x, rgb.height() / 2)); });
 }

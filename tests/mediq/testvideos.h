@@ -4,6 +4,7 @@
 
 #include "dibbitmap.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 #include <ostream>
@@ -32,3 +33,4 @@ bool FfmpegAvailable();
 QString MakeTestVideo(const QString& folder, const TestVideo& video);
 // The frame number a picture shows, or -1 when the stripes cannot be read.
 int ReadFrameNumber(const DibBitmap& picture);
+int ReadFrameNumber(const QImage& picture);

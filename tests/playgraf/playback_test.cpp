@@ -10,23 +10,6 @@
 
 namespace {
 
-// The frame number the widget's picture shows (its stripes), or -1.
-int ShownNumber(const QImage& image)
-{
-    if (image.width() < 24)
-        return -1;
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    int number = 0;
-    for (int bit = 0; bit < 12; ++bit) {
-        const int green = qGreen(rgb.pixel(int((bit + 0.5) * rgb.width() / 12), rgb.height() / 2));
-        if (green > 200)
-            number |= 1 << bit;
-        else if (green > 60)
-            return -1;
-    }
-    return number;
-}
-
 // Receives the graph's notifications and collects the events, as the source dialog does.
 class Notify : public QObject {
 public:
@@ -65,7 +48,7 @@ protected:
         m_graph.SeekTo(frame);
         if (!QTest::qWaitFor([&] { return m_graph.VideoWidget()->CurrentFrame() == frame; }, 10000))
             return -2;
-        return ShownNumber(m_graph.VideoWidget()->CurrentImage());
+        return ReadFrameNumber(m_graph.VideoWidget()->CurrentImage());
     }
 
     static QTemporaryDir* s_dir;
@@ -123,7 +106,7 @@ TEST_F(Playback, PlayingToTheEndReportsCompletion)
     // While it plays, the current frame is the one on screen.
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_graph.VideoWidget()->CurrentFrame() > 35; }, 10000));
     EXPECT_EQ(m_graph.GetCurFrame(), m_graph.VideoWidget()->CurrentFrame());
-    EXPECT_EQ(ShownNumber(m_graph.VideoWidget()->CurrentImage()), m_graph.GetCurFrame());
+    EXPECT_EQ(ReadFrameNumber(m_graph.VideoWidget()->CurrentImage()), m_graph.GetCurFrame());
     ASSERT_TRUE(QTest::qWaitFor([] { return !Notify::events.empty(); }, 20000));
     EXPECT_EQ(Notify::events, std::vector<long>{graphevents::kComplete});
     EXPECT_FALSE(m_graph.IsPlaying());

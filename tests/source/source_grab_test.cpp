@@ -11,18 +11,7 @@ namespace {
 int NumberInFile(const QString& path)
 {
     CImage image;
-    if (!image.Load(path).ok())
-        return -1;
-    int number = 0;
-    for (int bit = 0; bit < 12; ++bit) {
-        const ColorRef c = image.GetPixel(int((bit + 0.5) * image.GetWidth() / 12), image.GetHeight() / 2);
-        const int green = int((c >> 8) & 0xFF);
-        if (green > 200)
-            number |= 1 << bit;
-        else if (green > 60)
-            return -1;
-    }
-    return number;
+    return image.Load(path).ok() ? ReadFrameNumber(image.ToQImage()) : -1;
 }
 
 class SourceGrab : public SourceFixture {};

@@ -31,6 +31,17 @@ inline constexpr int ID_SOURCE_RATEDOWN = 32783;
 inline constexpr int ID_SOURCE_RATE = 32784;
 inline constexpr int ID_SOURCE_GRAB = 32785;
 
+// The library window's commands.
+inline constexpr int ID_NEW_FOLDER = 32786;
+inline constexpr int ID_DELETE_FOLDER = 32788;
+inline constexpr int ID_PREVIEW_IMAGE = 32790;
+inline constexpr int ID_DELETE_IMAGES = 32791;
+inline constexpr int ID_SELECT_ALL = 32792;
+
+// Moving the keyboard focus between the library window and the panes.
+inline constexpr int ID_NEXT_PANE = 57680;
+inline constexpr int ID_PREV_PANE = 57681;
+
 // Panes.
 inline constexpr int IDC_SOURCE_PANE = 316;
 inline constexpr int IDC_SOURCE_TOOLBAR = 317;
@@ -50,5 +61,9 @@ inline constexpr char kMenuHelp[] = "&Help";
 inline constexpr char kExit[] = "E&xit";
 inline constexpr char kAbout[] = "&About Kestivo...";
 inline constexpr char kSourcePane[] = "Soure Pane";
+inline constexpr char kListView[] = "List View";
+inline constexpr char kNewFolderName[] = "Unkown";
+inline constexpr char kDeleteQuestion[] = "The image files will be deleted.\nAre you sure?";
+inline constexpr char kFileMissing[] = "%1 don't exist";
 
 }  // namespace kestivo::text

@@ -52,6 +52,7 @@ CKestivoApp::Start CKestivoApp::InitInstance()
     setOverrideCursor(Qt::WaitCursor);
     ReadSettingsAtStart();
     CreateMainFrame();
+    m_pMainFrame->OnFileNew();  // the library window, as a new document opens it
     restoreOverrideCursor();
 
     if (!m_startupWarning.isEmpty())

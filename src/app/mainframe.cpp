@@ -1,5 +1,6 @@
 #include "mainframe.h"
 
+#include "cchildframe.h"
 #include "clipobj.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
@@ -9,6 +10,8 @@
 
 #include <QAction>
 #include <QDragEnterEvent>
+#include <QFileDialog>
+#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>
@@ -26,6 +29,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(m_mdiArea);
     CreateMenus();
+    CreatePaneKeys();
     statusBar()->showMessage(tr("Ready"));
 
     m_wndSourcePane = new CSourcePane(this);
@@ -35,6 +39,53 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     source->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
     setAcceptDrops(true);
+    UpdateMenus();
+}
+
+CChildFrame* CMainFrame::LibraryFrame() const
+{
+    return m_pLibraryFrame;
+}
+
+void CMainFrame::OnFileNew()
+{
+    if (m_pLibraryFrame) {
+        m_mdiArea->setActiveSubWindow(m_pLibraryFrame);
+        return;
+    }
+    auto* frame = new CChildFrame(g_SetObj.m_pRootNode.get());
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->SetBackColor(g_SetObj.m_backColor);
+    m_mdiArea->addSubWindow(frame);
+    frame->showMaximized();
+    m_pLibraryFrame = frame;
+    connect(frame, &CChildFrame::previewClip, this, &CMainFrame::OnPreviewClip);
+    connect(frame, &QObject::destroyed, this, [this] {
+        m_pLibraryFrame = nullptr;
+        UpdateMenus();
+    });
+    UpdateMenus();
+}
+
+void CMainFrame::OnFileOpen()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Open"), QString(), tr("Kestivo Files (*.kvo)"));
+    if (!path.isEmpty())
+        OnFileNew();
+}
+
+void CMainFrame::OnFileClose()
+{
+    if (m_pLibraryFrame)
+        m_pLibraryFrame->close();
+}
+
+void CMainFrame::UpdateMenus()
+{
+    const bool open = !m_pLibraryFrame.isNull();
+    m_fileMenuNoLibrary->menuAction()->setVisible(!open);
+    m_fileMenuLibrary->menuAction()->setVisible(open);
+    Action(ids::ID_FILE_CLOSE)->setEnabled(open);
 }
 
 void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
@@ -42,7 +93,21 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     if (!clip)
         return;
     statusBar()->showMessage(tr("Grabbed %1").arg(clip->GetPath()), 5000);
-    g_SetObj.m_pRootNode->AddClip(std::move(clip));
+    if (!m_pLibraryFrame)
+        OnFileNew();
+    m_pLibraryFrame->AddImage(std::move(clip));
+}
+
+void CMainFrame::OnPreviewClip(CClipObj* clip)
+{
+    if (!clip || clip->GetKind() != CClipObj::kVideoFile)
+        return;
+    m_wndSourcePane->show();
+    m_wndSourcePane->raise();  // the front tab, once the capture panes share its group
+    CSourceDlg* source = m_wndSourcePane->Dialog();
+    source->ShowClip(*clip);
+    qCDebug(lcApp) << "previewed" << clip->GetPath() << "; source" << source->FileName() << "at frame"
+                   << source->CurrentFrame();
 }
 
 void CMainFrame::OpenVideo(const QString& path)
@@ -72,7 +137,13 @@ void CMainFrame::dropEvent(QDropEvent* event)
         OpenVideo(urls.first().toLocalFile());
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame()
+{
+    // The library window goes with the frame's children; its going must not update the menus of
+    // a frame that is half destroyed.
+    if (m_pLibraryFrame)
+        disconnect(m_pLibraryFrame, nullptr, this, nullptr);
+}
 
 QAction* CMainFrame::Action(int commandId) const
 {
@@ -90,19 +161,71 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int commandId, const QString& label
     return action;
 }
 
+// Two File menus, as the program has always had: one while no library window is open, one while
+// it is; UpdateMenus shows the right one.
 void CMainFrame::CreateMenus()
 {
-    QMenu* fileMenu = menuBar()->addMenu(tr(text::kMenuFile));
+    QMenu* fileMenu = m_fileMenuNoLibrary = menuBar()->addMenu(tr(text::kMenuFile));
+    fileMenu->setObjectName(QStringLiteral("FileMenuNoLibrary"));
+    QAction* newLibrary = AddCommand(fileMenu, ids::ID_FILE_NEW, tr("&New"), tr("Open the image library window"));
+    newLibrary->setShortcut(QKeySequence::New);
+    connect(newLibrary, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    connect(AddCommand(fileMenu, ids::ID_FILE_OPEN, tr("&Open..."), tr("Open the image library window from a Kestivo file")),
+            &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(AddCommand(fileMenu, ids::ID_FILE_CLOSE, tr("&Close"), tr("Close the image library window")),
+            &QAction::triggered, this, &CMainFrame::OnFileClose);
+    fileMenu->addSeparator();
     QAction* exit = AddCommand(fileMenu, ids::ID_APP_EXIT, tr(text::kExit),
                                tr("Quit the application; the settings and the library are saved"));
     exit->setShortcut(QKeySequence::Quit);
     exit->setMenuRole(QAction::QuitRole);
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
+    m_fileMenuLibrary = menuBar()->addMenu(tr(text::kMenuFile));
+    m_fileMenuLibrary->setObjectName(QStringLiteral("FileMenuLibrary"));
+    QAction* options = AddCommand(m_fileMenuLibrary, ids::ID_OPTIONS, tr("Options"),
+                                  tr("Change the image directory, the image type and the background colour"));
+    options->setEnabled(false);  // the options dialog is not there yet
+    m_fileMenuLibrary->addSeparator();
+    m_fileMenuLibrary->addAction(exit);
+
     QMenu* helpMenu = menuBar()->addMenu(tr(text::kMenuHelp));
     QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),
                                 tr("Display program information, version number and copyright"));
     about->setMenuRole(QAction::AboutRole);
+}
+
+// F6 and Shift+F6 move the keyboard focus between the library window and the panes.
+void CMainFrame::CreatePaneKeys()
+{
+    auto add = [this](int id, const QKeySequence& key, int direction) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("command%1").arg(id));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, direction] { FocusNextPane(direction); });
+        addAction(action);
+        m_actions.insert(id, action);
+    };
+    add(ids::ID_NEXT_PANE, Qt::Key_F6, 1);
+    add(ids::ID_PREV_PANE, Qt::SHIFT | Qt::Key_F6, -1);
+}
+
+void CMainFrame::FocusNextPane(int direction)
+{
+    QList<QWidget*> panes;
+    if (m_pLibraryFrame)
+        panes.append(m_pLibraryFrame);
+    if (m_wndSourcePane->isVisible())
+        panes.append(m_wndSourcePane);
+    if (panes.isEmpty())
+        return;
+    qsizetype at = -1;
+    for (qsizetype i = 0; i < panes.size(); ++i) {
+        if (panes[i]->isAncestorOf(focusWidget()) || panes[i] == focusWidget())
+            at = i;
+    }
+    const qsizetype next = (at + direction + panes.size()) % panes.size();
+    panes[next]->setFocus(Qt::ShortcutFocusReason);
 }
 
 void CMainFrame::BringForward()

@@ -1,11 +1,13 @@
-// The program's one top-level window. For now: the menus and an empty area for the library
-// windows; the panes, bars and relays between sources, library and preview join it later.
+// The program's one top-level window: the menus, the library window in its MDI area, the source
+// pane, and the relays by which sources, library and preview reach one another.
 #pragma once
 
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
+class CChildFrame;
 class CClipObj;
 class CSourcePane;
 class QAction;
@@ -23,9 +25,20 @@ public:
     QMdiArea* MdiArea() const { return m_mdiArea; }
     CSourcePane* SourcePane() const { return m_wndSourcePane; }
 
-    // A grab's new item; the frame's relay owns it from here. Until the library window exists it
-    // goes to the end of the library's root folder, so it is saved at exit and never lost.
+    // The open library window, or nullptr.
+    CChildFrame* LibraryFrame() const;
+
+    // New: opens the library window, or brings the open one forward (there is one library).
+    void OnFileNew();
+    // Open: the library document holds nothing of its own, so a chosen file opens the library.
+    void OnFileOpen();
+    void OnFileClose();
+
+    // A grab's new item joins the selected folder of the library window, which is opened first
+    // when it is not open.
     void OnNewClip(std::unique_ptr<CClipObj> clip);
+    // Brings the source to a video item's file and frame; the library keeps the item.
+    void OnPreviewClip(CClipObj* clip);
     // Opens a video file in the source (the command line, a drop).
     void OpenVideo(const QString& path);
     // Tells the user: the status bar, and a message box unless quiet (tests, batch runs).
@@ -43,8 +56,15 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip);
     void CreateMenus();
+    void CreatePaneKeys();
+    void FocusNextPane(int direction);
+    // Shows the File menu of "no library open" or of "library open", as the window's state is.
+    void UpdateMenus();
 
     QMdiArea* m_mdiArea = nullptr;
+    QPointer<CChildFrame> m_pLibraryFrame;
+    QMenu* m_fileMenuNoLibrary = nullptr;
+    QMenu* m_fileMenuLibrary = nullptr;
     CSourcePane* m_wndSourcePane = nullptr;
     bool m_quiet = false;
     QHash<int, QAction*> m_actions;

@@ -27,17 +27,42 @@ void CNodeObj::RemoveChild(CNodeObj* child)
     const auto index = m_childList.Find(child);
     if (!index)
         return;
-    child->DeleteFiles();
-    m_childList.DeleteAt(*index);
+    const std::unique_ptr<CNodeObj> removed = m_childList.RemoveAt(*index);
+    QSet<QString> stillShown;
+    Root()->CollectPaths(stillShown);
+    removed->DeleteFilesExcept(stillShown);
 }
 
 void CNodeObj::DeleteFiles()
 {
-    for (const CClipObj* clip : m_clipList)
-        DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; the item goes
+    DeleteFilesExcept({});
+}
+
+void CNodeObj::DeleteFilesExcept(const QSet<QString>& keep)
+{
+    for (const CClipObj* clip : m_clipList) {
+        if (!keep.contains(clip->GetPath()))
+            DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; the item goes
+    }
     for (CNodeObj* child : m_childList)
-        child->DeleteFiles();
+        child->DeleteFilesExcept(keep);
     m_clipList.DeleteAll();
+}
+
+void CNodeObj::CollectPaths(QSet<QString>& paths) const
+{
+    for (const CClipObj* clip : m_clipList)
+        paths.insert(clip->GetPath());
+    for (const CNodeObj* child : m_childList)
+        child->CollectPaths(paths);
+}
+
+CNodeObj* CNodeObj::Root()
+{
+    CNodeObj* node = this;
+    while (node->m_pParent)
+        node = node->m_pParent;
+    return node;
 }
 
 bool CNodeObj::IsFileReferenced(const QString& path) const

@@ -4,6 +4,7 @@
 #include "clipobj.h"
 #include "mylist.h"
 
+#include <QSet>
 #include <QString>
 #include <memory>
 
@@ -39,20 +40,26 @@ public:
     // Appends clip as the last item.
     CClipObj* AddClip(std::unique_ptr<CClipObj> clip);
 
-    // When child is a direct subfolder: deletes the image files of its whole subtree, then
-    // unlinks and destroys it. Otherwise does nothing.
+    // When child is a direct subfolder: unlinks it, deletes the image files of its whole subtree
+    // that no item left in the library refers to, then destroys it. Otherwise does nothing. A
+    // file shown in another folder as well stays, or that folder would lose its image.
     void RemoveChild(CNodeObj* child);
     // Deletes the image file of every item in this subtree (see DeleteImageFile), then destroys
     // this folder's items. Subfolders stay, emptied of their files.
     void DeleteFiles();
     // True when an item in this subtree has exactly this path (case-sensitive).
     bool IsFileReferenced(const QString& path) const;
+    // Adds the path of every item in this subtree to paths.
+    void CollectPaths(QSet<QString>& paths) const;
+    // The folder at the top of this folder's tree (itself when it has no parent).
+    CNodeObj* Root();
 
     // Writes the folder record, or replaces this folder's name, subfolders and items with the
     // record read. Reading throws CArchiveError on damaged data.
     void Serialize(CArchive& ar);
 
 private:
+    void DeleteFilesExcept(const QSet<QString>& keep);
     void Write(CArchive& ar) const;
     void Read(CArchive& ar, int depth);
 

@@ -52,6 +52,7 @@ public:
     void RateDown();
 
     bool IsOpen() const { return !m_fileInfo.GetFileName().isEmpty(); }
+    QString FileName() const { return m_fileInfo.GetFileName(); }
     bool IsPlaying() const { return m_pGraph->IsPlaying(); }
     std::uint32_t CurrentFrame() const { return m_curFrame; }
     // The last frame: the slider's maximum and the Tail position.

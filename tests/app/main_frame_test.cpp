@@ -1,5 +1,9 @@
+#include "cchildframe.h"
+#include "ckestivoview.h"
 #include "clipobj.h"
+#include "csourcedlg.h"
 #include "csourcepane.h"
+#include "testvideos.h"
 #include "mainframe.h"
 #include "setobj.h"
 #include "resource.h"
@@ -9,29 +13,47 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
 using namespace kestivo;
 
-TEST(MainFrame, TitleMenusAndEmptyLibraryArea)
+TEST(MainFrame, TheFileMenuFollowsWhetherTheLibraryWindowIsOpen)
 {
     CMainFrame frame;
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Kestivo"));
-    ASSERT_NE(frame.MdiArea(), nullptr);
     EXPECT_EQ(frame.centralWidget(), frame.MdiArea());
     EXPECT_TRUE(frame.MdiArea()->subWindowList().isEmpty());
-
-    const QList<QAction*> menus = frame.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 2);
-    EXPECT_EQ(menus[0]->text(), QStringLiteral("&File"));
-    EXPECT_EQ(menus[1]->text(), QStringLiteral("&Help"));
-    EXPECT_EQ(menus[0]->menu()->actions().value(0), frame.Action(ids::ID_APP_EXIT));
-    EXPECT_EQ(menus[1]->menu()->actions().value(0), frame.Action(ids::ID_APP_ABOUT));
+    auto visibleMenus = [&] {
+        QStringList texts;
+        for (const QAction* menu : frame.menuBar()->actions()) {
+            if (menu->isVisible())
+                texts.append(menu->menu()->objectName() + QLatin1Char(':') + menu->text());
+        }
+        return texts;
+    };
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuNoLibrary:&File"), QStringLiteral(":&Help")}));
+    EXPECT_FALSE(frame.Action(ids::ID_FILE_CLOSE)->isEnabled());
+    EXPECT_EQ(frame.Action(ids::ID_FILE_NEW)->shortcut(), QKeySequence(QKeySequence::New));
     EXPECT_EQ(frame.Action(ids::ID_APP_EXIT)->text(), QStringLiteral("E&xit"));
     EXPECT_EQ(frame.Action(ids::ID_APP_ABOUT)->text(), QStringLiteral("&About Kestivo..."));
-    EXPECT_FALSE(frame.Action(ids::ID_APP_ABOUT)->toolTip().isEmpty());
-    EXPECT_EQ(frame.Action(12345), nullptr);
+
+    frame.Action(ids::ID_FILE_NEW)->trigger();
+    ASSERT_NE(frame.LibraryFrame(), nullptr);
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuLibrary:&File"), QStringLiteral(":&Help")}));
+    QMenu* libraryMenu = frame.findChild<QMenu*>(QStringLiteral("FileMenuLibrary"));
+    EXPECT_EQ(libraryMenu->actions().value(0), frame.Action(ids::ID_OPTIONS));
+    EXPECT_EQ(libraryMenu->actions().value(2), frame.Action(ids::ID_APP_EXIT));
+
+    CChildFrame* library = frame.LibraryFrame();
+    frame.OnFileNew();
+    EXPECT_EQ(frame.LibraryFrame(), library) << "there is one library, so one window";
+    EXPECT_EQ(frame.MdiArea()->subWindowList().size(), 1);
+
+    frame.OnFileClose();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frame.LibraryFrame() == nullptr; }));
+    EXPECT_EQ(visibleMenus().value(0), QStringLiteral("FileMenuNoLibrary:&File"));
 }
 
 TEST(MainFrame, ExitClosesTheWindow)
@@ -58,20 +80,47 @@ TEST(MainFrame, BringForwardRestoresAndActivates)
     EXPECT_TRUE(frame.isVisible());
 }
 
-TEST(MainFrame, GrabbedItemsLandInTheLibraryUntilItsWindowExists)
+TEST(MainFrame, AGrabWithNoLibraryWindowOpensOneAndLandsSelected)
 {
     CMainFrame frame;
     frame.SetQuiet(true);
-    ASSERT_NE(frame.SourcePane(), nullptr);
-    EXPECT_TRUE(frame.SourcePane()->Action(ids::ID_SOURCE_OPEN)->isEnabled());
     const std::size_t before = g_SetObj.m_pRootNode->GetClipList().GetCount();
     auto item = std::make_unique<CClipObj>();
     item->SetPath(QStringLiteral("/grabs/a_1.bmp"));
     CClipObj* raw = item.get();
     frame.OnNewClip(std::move(item));
+    ASSERT_NE(frame.LibraryFrame(), nullptr);
     ASSERT_EQ(g_SetObj.m_pRootNode->GetClipList().GetCount(), before + 1);
     EXPECT_EQ(g_SetObj.m_pRootNode->GetClipList().GetAt(before), raw);
+    EXPECT_TRUE(raw->IsSelected());
+    EXPECT_EQ(frame.LibraryFrame()->View()->Current(), int(before));
 
     frame.ReportProblem(QStringLiteral("\"/x.avi\" could not be opened"));
     EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("\"/x.avi\" could not be opened"));
+    g_SetObj.m_pRootNode->GetClipList().DeleteAll();
+}
+
+TEST(MainFrame, PreviewingAVideoItemBringsTheSourceToItsFileAndFrame)
+{
+    if (!FfmpegAvailable())
+        GTEST_SKIP() << "the ffmpeg tool makes the test video";
+    QTemporaryDir videos;
+    const QString video = MakeTestVideo(videos.path(), TestVideo{"preview.mpg", 30, {"-c:v", "mpeg2video", "-g", "12"}});
+    CMainFrame frame;
+    frame.SetQuiet(true);
+    CClipObj clip;
+    clip.SetSource(video);
+    clip.SetNumber(17);
+    frame.OnPreviewClip(&clip);
+    CSourceDlg* source = frame.SourcePane()->Dialog();
+    EXPECT_EQ(source->FileName(), video);
+    EXPECT_EQ(source->CurrentFrame(), 17u);
+
+    clip.SetNumber(4);
+    clip.SetKind(CClipObj::kCaptureDevice);
+    frame.OnPreviewClip(&clip);
+    EXPECT_EQ(source->CurrentFrame(), 17u) << "a capture item does not move the video";
+    clip.SetKind(CClipObj::kVideoFile);
+    frame.OnPreviewClip(&clip);
+    EXPECT_EQ(source->CurrentFrame(), 4u) << "the same file moves to the frame";
 }

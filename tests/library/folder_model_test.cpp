@@ -121,8 +121,7 @@ TEST_F(FolderModel, IsFileReferencedIsExactAndCaseSensitiveAtAnyDepth)
 
 TEST_F(FolderModel, TwoItemsSharingAPath)
 {
-    // The same file in two folders: removing one folder deletes the file, and the other item
-    // stays in the model (the view prunes it the next time its folder is shown).
+    // The same file in two folders: removing one folder keeps the file the other still shows.
     CNodeObj root;
     CNodeObj* first = AddFolder(root, QStringLiteral("first"));
     CNodeObj* second = AddFolder(root, QStringLiteral("second"));
@@ -135,10 +134,18 @@ TEST_F(FolderModel, TwoItemsSharingAPath)
     EXPECT_TRUE(root.IsFileReferenced(shared));
     first->AddClip(std::move(unlinked));
 
+    const QString own = MakeFile(QStringLiteral("own.bmp"));
+    AddItem(*AddFolder(*first, QStringLiteral("inner")), own);
+    AddItem(*first, shared);  // twice in the doomed subtree itself
     root.RemoveChild(first);
-    EXPECT_FALSE(QFile::exists(shared));
+    EXPECT_TRUE(QFile::exists(shared));
+    EXPECT_FALSE(QFile::exists(own));
     ASSERT_EQ(second->GetClipList().GetCount(), 1u);
     EXPECT_TRUE(root.IsFileReferenced(shared));
+
+    // Once no other folder shows it, the file goes with the last folder that does.
+    root.RemoveChild(second);
+    EXPECT_FALSE(QFile::exists(shared));
 }
 
 TEST_F(FolderModel, DestroyingAFolderNeverTouchesFiles)

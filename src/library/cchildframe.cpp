@@ -1,0 +1,229 @@
+#include "cchildframe.h"
+
+#include "ckestivodoc.h"
+#include "ckestivoview.h"
+#include "cnodetreeview.h"
+#include "icons.h"
+#include "librarylog.h"
+#include "libraryprompts.h"
+#include "nodeobj.h"
+#include "resource.h"
+#include "systeminfo.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QSplitter>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+using namespace kestivo;
+
+CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
+    : QMdiSubWindow(parent), m_pDocument(std::make_unique<CKestivoDoc>())
+{
+    setObjectName(QStringLiteral("LibraryFrame"));
+    InitKestivoIcons();
+    // Maximised with a sizing border only: no caption, no system menu, nothing to close it by
+    // accident.
+    setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);
+    setSystemMenu(nullptr);
+    setWindowTitle(QString::fromLatin1(text::kListView));
+    m_pDocument->OnNewDocument();
+
+    auto* body = new QWidget(this);
+    m_wndToolBar = new QToolBar(body);
+    m_wndSplitter = new QSplitter(Qt::Horizontal, body);
+    m_wndSplitter->setObjectName(QStringLiteral("LibrarySplitter"));
+    m_wndSplitter->setChildrenCollapsible(false);
+    m_pTree = new CNodeTreeView(m_wndSplitter);
+    m_pView = new CKestivoView(m_wndSplitter);
+    m_wndSplitter->setStretchFactor(1, 1);
+    m_wndSplitter->setSizes({150, 1000});
+    auto* layout = new QVBoxLayout(body);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(m_wndToolBar);
+    layout->addWidget(m_wndSplitter, 1);
+    setWidget(body);
+    setFocusProxy(m_pView);
+    CreateToolBar();
+
+    connect(m_pTree, &CNodeTreeView::folderSelected, m_pView, &CKestivoView::ShowFolder);
+    connect(m_pTree, &CNodeTreeView::folderSelected, this, &CChildFrame::UpdateCommands);
+    connect(m_pView, &CKestivoView::selectionChanged, this, &CChildFrame::UpdateCommands);
+    connect(m_pView, &CKestivoView::previewRequested, this, &CChildFrame::OnPreviewImage);
+    m_pTree->Build(root);  // selects the root, which the grid then shows
+    UpdateCommands();
+}
+
+CChildFrame::~CChildFrame() = default;
+
+void CChildFrame::SetBackColor(ColorRef color)
+{
+    m_pTree->SetBackColor(color);
+    m_pView->SetBackColor(color);
+}
+
+void CChildFrame::CreateToolBar()
+{
+    m_wndToolBar->setObjectName(QStringLiteral("LibraryToolBar"));
+    m_wndToolBar->setWindowTitle(QString::fromLatin1(text::kListView));
+    m_wndToolBar->setIconSize(QSize(20, 20));
+    m_wndToolBar->setMovable(false);
+    m_wndToolBar->setFloatable(false);
+
+    const QKeySequence del(QKeySequence::Delete);
+    AddCommand(ids::ID_NEW_FOLDER, "newfolder", tr("New Folder"), tr("New"), Qt::CTRL | Qt::SHIFT | Qt::Key_N,
+               &CChildFrame::OnNewFolder);
+    QAction* deleteFolder =
+        AddCommand(ids::ID_DELETE_FOLDER, "deletefolder", tr("Delete Folder"), tr("Delete"), del, &CChildFrame::OnDeleteFolder);
+    m_wndToolBar->addSeparator();
+    AddCommand(ids::ID_PREVIEW_IMAGE, "preview", tr("Preview Image"), tr("Preview"), {}, &CChildFrame::OnPreviewImage)
+        ->setToolTip(tr("Preview (Enter, or double-click the image)"));
+    QAction* deleteImages =
+        AddCommand(ids::ID_DELETE_IMAGES, "deleteimages", tr("Delete Images"), tr("Delete"), del, &CChildFrame::OnDeleteImages);
+    AddCommand(ids::ID_SELECT_ALL, "selectall", tr("Select all the images"), tr("Select All"), QKeySequence::SelectAll,
+               &CChildFrame::OnSelectAll);
+
+    // The Delete key deletes what has the focus: the folder in the tree, the images in the grid.
+    deleteFolder->setShortcutContext(Qt::WidgetShortcut);
+    m_pTree->addAction(deleteFolder);
+    deleteImages->setShortcutContext(Qt::WidgetShortcut);
+    m_pView->addAction(deleteImages);
+}
+
+QAction* CChildFrame::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
+                                 const QKeySequence& key, void (CChildFrame::*handler)())
+{
+    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))), tip, this);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    action->setData(id);
+    action->setStatusTip(prompt);
+    action->setShortcut(key);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    action->setToolTip(key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+    connect(action, &QAction::triggered, this, handler);
+    m_wndToolBar->addAction(action);
+    widget()->addAction(action);
+    m_actions.insert(id, action);
+    return action;
+}
+
+void CChildFrame::UpdateCommands()
+{
+    const QTreeWidgetItem* selected = m_pTree->currentItem();
+    const int selectedImages = m_pView->GetSelectedCount();
+    Action(ids::ID_NEW_FOLDER)->setEnabled(true);
+    Action(ids::ID_DELETE_FOLDER)->setEnabled(selected && selected->parent());
+    Action(ids::ID_PREVIEW_IMAGE)->setEnabled(selectedImages > 0);
+    Action(ids::ID_DELETE_IMAGES)->setEnabled(selectedImages > 0);
+    Action(ids::ID_SELECT_ALL)->setEnabled(m_pView->Count() != selectedImages);
+}
+
+void CChildFrame::OnNewFolder()
+{
+    QTreeWidgetItem* parentItem = m_pTree->currentItem();
+    CNodeObj* parent = CNodeTreeView::FolderOf(parentItem);
+    if (!parent)
+        return;
+    auto folder = std::make_unique<CNodeObj>();
+    folder->SetName(QString::fromLatin1(text::kNewFolderName));
+    CNodeObj* added = parent->AddChild(std::move(folder));
+    QTreeWidgetItem* item = m_pTree->InsertNodeItems(parentItem, added);
+    m_pTree->setCurrentItem(item);
+    m_pTree->setFocus();
+    m_pTree->editItem(item);
+    qCDebug(lcLibrary) << "new folder under" << parent->GetName();
+}
+
+// The tree moves to the parent folder, and the grid with it, before the folder's items are
+// destroyed: nothing may show them afterwards.
+void CChildFrame::OnDeleteFolder()
+{
+    QTreeWidgetItem* item = m_pTree->currentItem();
+    if (!item || !AskToDeleteFiles(this))
+        return;
+    CNodeObj* folder = CNodeTreeView::FolderOf(item);
+    CNodeObj* parent = folder ? folder->GetParent() : nullptr;
+    if (!parent || !item->parent())
+        return;
+    m_pTree->setCurrentItem(item->parent());
+    delete item;
+    parent->RemoveChild(folder);
+    UpdateCommands();
+}
+
+void CChildFrame::OnPreviewImage()
+{
+    const int current = m_pView->Current();
+    if (current < 0 || !m_pView->ClipList())
+        return;
+    CClipObj* clip = m_pView->ClipList()->GetAt(std::size_t(current));
+    if (!clip)
+        return;
+    if (g_ExtSysInfo.IsExistFile(clip->GetPath()))
+        Q_EMIT previewClip(clip);
+    else
+        ReportMissingFile(this, clip->GetPath());
+}
+
+void CChildFrame::OnDeleteImages()
+{
+    m_pView->DeleteSelected();
+}
+
+void CChildFrame::OnSelectAll()
+{
+    for (int i = 0; i < m_pView->Count(); ++i)
+        m_pView->SetSelected(i, true);
+}
+
+void CChildFrame::AddImage(std::unique_ptr<CClipObj> clip)
+{
+    CNodeObj* folder = m_pTree->SelectedFolder();
+    if (!clip || !folder)
+        return;
+    m_pView->DeselectAll();
+    const QString path = clip->GetPath();
+    folder->AddClip(std::move(clip));
+    if (m_pView->Folder() != folder)
+        m_pView->ShowFolder(folder);  // the grid always shows the selected folder; keep it so
+    m_pView->SetSelected(m_pView->Count() - 1, true);
+    m_pView->UpdateLayout();
+    if (m_pView->Current() >= 0)
+        m_pView->ScrollToItem(m_pView->Current());
+    const QRect cell = m_pView->GetItemRect(m_pView->Current());
+    qCDebug(lcLibrary).nospace() << "added " << path << " to " << folder->GetName() << " as item "
+                                 << m_pView->Current() << "; cell centre on screen "
+                                 << m_pView->viewport()->mapToGlobal(cell.center());
+}
+
+// A right-click on a folder selects it and offers the folder commands; anywhere else in the
+// window (the grid, the toolbar) there is no menu.
+void CChildFrame::contextMenuEvent(QContextMenuEvent* event)
+{
+    QWidget* treeArea = m_pTree->viewport();
+    const QPoint inTree = treeArea->mapFromGlobal(event->globalPos());
+    if (!treeArea->rect().contains(inTree))
+        return;
+    QPoint at = event->globalPos();
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        if (QTreeWidgetItem* item = m_pTree->itemAt(inTree))
+            m_pTree->setCurrentItem(item);
+    } else if (QTreeWidgetItem* item = m_pTree->currentItem()) {
+        at = treeArea->mapToGlobal(m_pTree->visualItemRect(item).center());
+    }
+    m_pTree->setFocus();
+    UpdateCommands();
+
+    QMenu menu(tr("Folder"), this);
+    menu.setObjectName(QStringLiteral("FolderMenu"));
+    QAction* add = menu.addAction(tr("Add Folder"), Action(ids::ID_NEW_FOLDER), &QAction::trigger);
+    QAction* remove = menu.addAction(tr("Delete Folder"), Action(ids::ID_DELETE_FOLDER), &QAction::trigger);
+    remove->setEnabled(Action(ids::ID_DELETE_FOLDER)->isEnabled());
+    add->setIcon(Action(ids::ID_NEW_FOLDER)->icon());
+    remove->setIcon(Action(ids::ID_DELETE_FOLDER)->icon());
+    menu.addSeparator();
+    menu.exec(at);
+}

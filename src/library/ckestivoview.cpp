@@ -1,0 +1,285 @@
+#include "ckestivoview.h"
+
+#include "imagefileremoval.h"
+#include "nodeobj.h"
+#include "libraryprompts.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHash>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Shows the busy cursor for as long as it lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+}  // namespace
+
+CKestivoView::CKestivoView(QWidget* parent) : QAbstractScrollArea(parent)
+{
+    setObjectName(QStringLiteral("KestivoView"));
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    SetBackColor(MakeColorRef(0xBA, 0xD2, 0xE0));
+    setToolTip(tr("Click to select, Ctrl+click to add, drag over empty space to select several; "
+                  "double-click or Enter previews"));
+    UpdateLayout();
+}
+
+void CKestivoView::SetBackColor(ColorRef color)
+{
+    m_backColor = ToQColor(color);
+    viewport()->update();
+}
+
+CMyList<CClipObj>* CKestivoView::ClipList() const
+{
+    return m_pFolder ? &m_pFolder->GetClipList() : nullptr;
+}
+
+int CKestivoView::Count() const
+{
+    return m_pFolder ? int(m_pFolder->GetClipList().GetCount()) : 0;
+}
+
+void CKestivoView::ShowFolder(CNodeObj* folder)
+{
+    const WaitCursor wait;
+    DeselectAll();
+    m_pFolder = folder;
+    m_nCurrent = -1;
+    m_bBanding = false;
+    PruneMissingFiles();
+    UpdateLayout();
+    ScrollToItem(0);
+    UpdateLayout();
+    viewport()->update();
+    Q_EMIT selectionChanged();
+}
+
+// An item whose file was deleted outside the program goes. But when the folder that held the file
+// is gone too (an unplugged drive, an unmounted share), the items stay, drawn from their stored
+// thumbnails: pruning them would empty the library of everything on that drive.
+void CKestivoView::PruneMissingFiles()
+{
+    CMyList<CClipObj>* clips = ClipList();
+    if (!clips)
+        return;
+    QHash<QString, bool> folderExists;
+    for (std::size_t i = 0; i < clips->GetCount();) {
+        const QFileInfo file(clips->GetAt(i)->GetPath());
+        if (file.exists()) {
+            ++i;
+            continue;
+        }
+        const QString folder = file.absolutePath();
+        auto known = folderExists.constFind(folder);
+        if (known == folderExists.constEnd())
+            known = folderExists.insert(folder, QFileInfo(folder).isDir());
+        if (*known)
+            clips->DeleteAt(i);
+        else
+            ++i;
+    }
+}
+
+void CKestivoView::UpdateLayout()
+{
+    const QSize client = viewport()->size();
+    m_nColumns = std::max(1, (client.width() - kGapX) / kColumnPitch);
+    m_nVisibleRows = std::max(1, (client.height() - kGapY) / kRowPitch);
+    m_nTotalRows = std::max(1, (Count() + m_nColumns - 1) / m_nColumns);
+    m_nTopRow = std::max(0, std::min(m_nTopRow, m_nTotalRows - m_nVisibleRows));
+    CountSelected();
+
+    m_inLayout = true;
+    QScrollBar* bar = verticalScrollBar();
+    bar->setRange(0, std::max(0, DocumentHeight() - client.height()));
+    bar->setPageStep(m_nVisibleRows * kRowPitch);
+    bar->setSingleStep(kRowPitch);
+    bar->setValue(m_nTopRow * kRowPitch);
+    m_inLayout = false;
+}
+
+int CKestivoView::DocumentHeight() const
+{
+    return m_nTotalRows * kRowPitch + m_nVisibleRows;
+}
+
+int CKestivoView::ScrollPosition() const
+{
+    return verticalScrollBar()->value();
+}
+
+void CKestivoView::SetScrollPosition(int position)
+{
+    verticalScrollBar()->setValue(position);
+}
+
+void CKestivoView::scrollContentsBy(int, int)
+{
+    if (!m_inLayout)
+        m_nTopRow = ScrollPosition() / kRowPitch;
+    viewport()->update();
+}
+
+void CKestivoView::ScrollToItem(int index)
+{
+    const int row = std::max(index, 0) / m_nColumns;
+    const int page = row / m_nVisibleRows;
+    SetScrollPosition(page * m_nVisibleRows * kRowPitch);
+    m_nTopRow = page * m_nVisibleRows;
+    viewport()->update();
+}
+
+QRect CKestivoView::GetItemRect(int index) const
+{
+    const int left = kGapX + (index % m_nColumns) * kColumnPitch;
+    const int top = kGapY + (index / m_nColumns) * kRowPitch - ScrollPosition();
+    return QRect(left, top, kCellWidth, kCellHeight);
+}
+
+// Arithmetic on the grid rather than a walk over the items, so that a click costs the same in a
+// folder of ten thousand items as in one of ten.
+int CKestivoView::HitTest(const QPoint& point) const
+{
+    const int x = point.x() - kGapX;
+    const int y = point.y() + ScrollPosition() - kGapY;
+    if (x < 0 || y < 0)
+        return -1;
+    const int column = x / kColumnPitch;
+    const int row = y / kRowPitch;
+    if (column >= m_nColumns || x % kColumnPitch >= kCellWidth || y % kRowPitch >= kCellHeight)
+        return -1;
+    const int index = row * m_nColumns + column;
+    return index < Count() ? index : -1;
+}
+
+void CKestivoView::resizeEvent(QResizeEvent* event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateLayout();
+    viewport()->update();
+}
+
+// Only the rows that meet the region to repaint are drawn: the cost of a paint follows the size
+// of the window, not the size of the folder.
+void CKestivoView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    const QRect area = event->rect();
+    painter.fillRect(area, m_backColor);
+    const int count = Count();
+    if (count > 0) {
+        const int scroll = ScrollPosition();
+        const int firstRow = std::max(0, (area.top() + scroll - kGapY) / kRowPitch);
+        const int lastRow = std::max(0, (area.bottom() + scroll - kGapY) / kRowPitch);
+        const int last = std::min(count - 1, (lastRow + 1) * m_nColumns - 1);
+        for (int i = firstRow * m_nColumns; i <= last; ++i) {
+            if (GetItemRect(i).intersects(area))
+                DrawItem(painter, i);
+        }
+    }
+    if (m_bBanding)
+        DrawBand(painter);
+}
+
+void CKestivoView::DrawItem(QPainter& painter, int index) const
+{
+    const QRect cell = GetItemRect(index);
+    painter.fillRect(cell, m_backColor);
+    ClipList()->GetAt(std::size_t(index))->Draw(painter, cell);
+}
+
+void CKestivoView::SetSelected(int index, bool select)
+{
+    m_nCurrent = -1;
+    const int count = Count();
+    bool changed = false;
+    auto apply = [&](int i) {
+        CClipObj* clip = ClipList()->GetAt(std::size_t(i));
+        if (clip->IsSelected() == select)
+            return;
+        clip->SetSelected(select);
+        m_nSelected += select ? 1 : -1;
+        viewport()->update(GetItemRect(i));
+        changed = true;
+    };
+    if (index == -1) {
+        for (int i = 0; i < count; ++i)
+            apply(i);
+        if (select && count > 0)
+            m_nCurrent = 0;
+    } else if (index >= 0 && index < count) {
+        apply(index);
+        if (select)
+            m_nCurrent = index;
+    }
+    if (changed || m_nCurrent >= 0)
+        Q_EMIT selectionChanged();
+}
+
+void CKestivoView::DeselectAll()
+{
+    for (int i = 0; i < Count(); ++i)
+        SetSelected(i, false);
+    m_nCurrent = -1;
+}
+
+int CKestivoView::GetSelectedCount() const
+{
+    return m_nSelected;
+}
+
+// Counted again whenever the items change under the view; kept up by SetSelected in between, so
+// that the commands' enable rules cost nothing per selection change in a large folder.
+void CKestivoView::CountSelected()
+{
+    m_nSelected = 0;
+    if (const CMyList<CClipObj>* clips = ClipList()) {
+        for (const CClipObj* clip : *clips)
+            m_nSelected += clip->IsSelected() ? 1 : 0;
+    }
+}
+
+void CKestivoView::DeleteSelected()
+{
+    CMyList<CClipObj>* clips = ClipList();
+    if (!clips || GetSelectedCount() == 0)
+        return;
+    if (!AskToDeleteFiles(this))
+        return;
+
+    std::vector<std::unique_ptr<CClipObj>> removed;
+    for (std::size_t i = 0; i < clips->GetCount();) {
+        if (clips->GetAt(i)->IsSelected())
+            removed.push_back(clips->RemoveAt(i));
+        else
+            ++i;
+    }
+    // One walk over the library for all of them, not one per deleted item.
+    QSet<QString> stillShown;
+    m_pFolder->Root()->CollectPaths(stillShown);
+    for (const auto& clip : removed) {
+        if (!stillShown.contains(clip->GetPath()))
+            DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; its item goes
+    }
+    m_nCurrent = -1;
+    UpdateLayout();
+    viewport()->update();
+    Q_EMIT selectionChanged();
+}

@@ -1,0 +1,106 @@
+// The right half of the library window: the items of one folder as a grid of fixed cells that
+// scrolls vertically, with click, Control-click and band selection.
+#pragma once
+
+#include "clipobj.h"
+#include "colorref.h"
+#include "mylist.h"
+
+#include <QAbstractScrollArea>
+#include <QColor>
+
+class CNodeObj;
+
+// User-interface thread only. The view shows a folder without owning it or its items; whoever
+// deletes a folder makes the view show another one first. Selection lives in the items.
+class CKestivoView : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    explicit CKestivoView(QWidget* parent = nullptr);
+
+    // Switches to the folder's items, drops the items whose file was deleted behind our back and
+    // starts at the top. nullptr shows nothing.
+    void ShowFolder(CNodeObj* folder);
+    CNodeObj* Folder() const { return m_pFolder; }
+    // The shown items in order (nullptr while no folder is shown).
+    CMyList<CClipObj>* ClipList() const;
+    int Count() const;
+
+    // Selects or deselects one item, or every item for index -1, and repaints the cells that
+    // changed. Leaves the item selected last current (item 0 for all); a deselection leaves none.
+    void SetSelected(int index, bool select);
+    void DeselectAll();
+    int GetSelectedCount() const;
+    // The current item's index, or -1.
+    int Current() const { return m_nCurrent; }
+
+    // Recomputes columns, rows and the scroll range from the viewport's size; call it after
+    // adding or removing items behind the view's back.
+    void UpdateLayout();
+    // Scrolls to the page of rows that holds the item.
+    void ScrollToItem(int index);
+    // After asking the user, removes the selected items and deletes their files, except a file
+    // that another item of the library still shows.
+    void DeleteSelected();
+
+    // The item's cell in viewport coordinates, and the item whose cell holds point (or -1).
+    QRect GetItemRect(int index) const;
+    int HitTest(const QPoint& point) const;
+
+    void SetBackColor(ColorRef color);
+    int Columns() const { return m_nColumns; }
+    int VisibleRows() const { return m_nVisibleRows; }
+    int TotalRows() const { return m_nTotalRows; }
+    int TopRow() const { return m_nTopRow; }
+    bool IsBanding() const { return m_bBanding; }
+    // The height the scroll range covers: all rows plus a pixel per visible row.
+    int DocumentHeight() const;
+
+    static constexpr int kCellWidth = 96;
+    static constexpr int kCellHeight = 100;
+    static constexpr int kGapX = 10;
+    static constexpr int kGapY = 10;
+    static constexpr int kRowPitch = kCellHeight + kGapY;
+    static constexpr int kColumnPitch = kCellWidth + kGapX;
+
+Q_SIGNALS:
+    // A double-click or Enter on the current item: the library frame previews it.
+    void previewRequested();
+    // The selection or the shown items changed: the frame refreshes its commands.
+    void selectionChanged();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void PruneMissingFiles();
+    void CountSelected();
+    void DrawItem(QPainter& painter, int index) const;
+    void DrawBand(QPainter& painter) const;
+    QRect BandRect() const;
+    void SelectBand();
+    void SetScrollPosition(int position);
+    int ScrollPosition() const;
+    void MoveCurrent(int index);
+
+    CNodeObj* m_pFolder = nullptr;
+    QColor m_backColor;
+    int m_nVisibleRows = 0;
+    int m_nColumns = 0;
+    int m_nTotalRows = 0;
+    int m_nTopRow = 0;
+    int m_nCurrent = -1;
+    int m_nSelected = 0;
+    bool m_bBanding = false;
+    bool m_inLayout = false;
+    QPoint m_ptBandStart;
+    QPoint m_ptBandEnd;
+};

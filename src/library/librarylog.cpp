@@ -1,0 +1,3 @@
+#include "librarylog.h"
+
+Q_LOGGING_CATEGORY(lcLibrary, "kestivo.library", QtInfoMsg)

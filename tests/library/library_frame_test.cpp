@@ -1,0 +1,233 @@
+#include "cchildframe.h"
+#include "ckestivoview.h"
+#include "cnodetreeview.h"
+#include "library_fixture.h"
+#include "messageboxes.h"
+#include "resource.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolBar>
+
+using namespace kestivo::ids;
+
+namespace {
+
+class LibraryFrame : public LibraryFixture {
+protected:
+    void SetUp() override { m_root.SetName(QStringLiteral("Image Directory")); }
+
+    // The frame maximised in an MDI area, as the main frame shows it.
+    CChildFrame& Open()
+    {
+        m_frame = new CChildFrame(&m_root);
+        m_area.addSubWindow(m_frame);
+        m_area.resize(900, 600);
+        m_area.show();
+        m_frame->showMaximized();
+        m_area.activateWindow();
+        m_area.setActiveSubWindow(m_frame);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&m_area));
+        // The clicks go through the window to whatever lies under the point: wait until the
+        // maximised frame's grid is laid out there.
+        EXPECT_TRUE(QTest::qWaitFor([this] {
+            QWidget* grid = m_frame->View()->viewport();
+            return m_area.window()->childAt(grid->mapTo(m_area.window(), QPoint(60, 60))) == grid;
+        }));
+        return *m_frame;
+    }
+    CKestivoView& View() const { return *m_frame->View(); }
+    CNodeTreeView& Tree() const { return *m_frame->TreeView(); }
+    bool Enabled(int id) const { return m_frame->Action(id)->isEnabled(); }
+    QTreeWidgetItem* ItemOf(const CNodeObj* folder) const
+    {
+        for (QTreeWidgetItemIterator it(&Tree()); *it; ++it) {
+            if (CNodeTreeView::FolderOf(*it) == folder)
+                return *it;
+        }
+        return nullptr;
+    }
+    void Select(const CNodeObj* folder) { Tree().setCurrentItem(ItemOf(folder)); }
+    void RightClick(QWidget* widget, const QPoint& at)
+    {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+        QApplication::sendEvent(widget, &event);
+    }
+
+    QMdiArea m_area;
+    CChildFrame* m_frame = nullptr;  // owned by the area
+};
+
+TEST_F(LibraryFrame, CommandsFollowTheTreeAndTheSelection)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    AddItems(*trips, 3);
+    Open();
+    EXPECT_EQ(m_frame->windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    EXPECT_TRUE(m_frame->isMaximized());
+    EXPECT_TRUE(Enabled(ID_NEW_FOLDER));
+    EXPECT_FALSE(Enabled(ID_DELETE_FOLDER)) << "the root is not deleted";
+    EXPECT_FALSE(Enabled(ID_PREVIEW_IMAGE));
+    EXPECT_FALSE(Enabled(ID_DELETE_IMAGES));
+    EXPECT_FALSE(Enabled(ID_SELECT_ALL)) << "an empty folder has nothing to select";
+
+    Select(trips);
+    EXPECT_EQ(View().Folder(), trips);
+    EXPECT_TRUE(Enabled(ID_DELETE_FOLDER));
+    EXPECT_TRUE(Enabled(ID_SELECT_ALL));
+    View().SetSelected(1, true);
+    EXPECT_TRUE(Enabled(ID_PREVIEW_IMAGE));
+    EXPECT_TRUE(Enabled(ID_DELETE_IMAGES));
+
+    m_frame->Action(ID_SELECT_ALL)->trigger();
+    EXPECT_EQ(View().GetSelectedCount(), 3);
+    EXPECT_EQ(View().Current(), 2) << "the last one selected is current";
+    EXPECT_FALSE(Enabled(ID_SELECT_ALL)) << "all are selected";
+
+    const QList<QAction*> buttons = m_frame->ToolBar()->actions();
+    ASSERT_EQ(buttons.size(), 6);
+    EXPECT_TRUE(buttons[2]->isSeparator());
+    EXPECT_EQ(buttons[0]->statusTip(), QStringLiteral("New Folder"));
+    EXPECT_TRUE(buttons[0]->toolTip().startsWith(QStringLiteral("New")));
+    EXPECT_EQ(buttons[5]->statusTip(), QStringLiteral("Select all the images"));
+}
+
+TEST_F(LibraryFrame, NewFolderGoesUnderTheSelectedFolderReadyForItsName)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    CNodeObj* june = AddFolder(*trips, QStringLiteral("June"));
+    AddFolder(*june, QStringLiteral("Day 1"));
+    Open();
+    Select(june);
+    ItemOf(june)->setExpanded(false);
+
+    m_frame->Action(ID_NEW_FOLDER)->trigger();
+    ASSERT_EQ(june->GetChildList().GetCount(), 2u);
+    CNodeObj* added = june->GetChildList().GetAt(1);
+    EXPECT_EQ(added->GetName(), QStringLiteral("Unkown"));
+    EXPECT_EQ(added->GetParent(), june);
+    EXPECT_TRUE(ItemOf(june)->isExpanded());
+    EXPECT_EQ(ItemOf(june)->child(1), Tree().currentItem());
+    EXPECT_EQ(View().Folder(), added) << "the grid shows the new, empty folder";
+
+    auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+    ASSERT_NE(editor, nullptr) << "the name is open for editing";
+    editor->setText(QStringLiteral("  "));
+    QTest::keyClick(editor, Qt::Key_Return);
+    EXPECT_EQ(added->GetName(), QStringLiteral("Unkown")) << "a blank name keeps the old one";
+}
+
+TEST_F(LibraryFrame, DeleteFolderAsksThenDeletesTheSubtreeAndShowsTheParent)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    CNodeObj* june = AddFolder(*trips, QStringLiteral("June"));
+    const QString top = AddItem(*trips, QStringLiteral("top.bmp"))->GetPath();
+    const QString deep = AddItem(*june, QStringLiteral("deep.bmp"))->GetPath();
+    const QString kept = AddItem(m_root, QStringLiteral("kept.bmp"))->GetPath();
+    Open();
+    Select(trips);
+
+    AnswerNextBox(QMessageBox::No);
+    m_frame->Action(ID_DELETE_FOLDER)->trigger();
+    EXPECT_EQ(m_root.GetChildList().GetCount(), 1u);
+    EXPECT_TRUE(QFile::exists(top));
+
+    auto answered = AnswerNextBox(QMessageBox::Yes);
+    m_frame->Action(ID_DELETE_FOLDER)->trigger();
+    EXPECT_EQ(answered->text, QStringLiteral("The image files will be deleted.\nAre you sure?"));
+    EXPECT_TRUE(m_root.GetChildList().IsEmpty());
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 0) << "the subfolders' items went too";
+    EXPECT_FALSE(QFile::exists(top));
+    EXPECT_FALSE(QFile::exists(deep));
+    EXPECT_TRUE(QFile::exists(kept));
+    EXPECT_EQ(View().Folder(), &m_root);
+    EXPECT_EQ(View().Count(), 1);
+
+    AnswerNextBox(QMessageBox::Yes);
+    m_frame->OnDeleteFolder();  // on the root: asks, then does nothing
+    EXPECT_EQ(View().Folder(), &m_root);
+}
+
+TEST_F(LibraryFrame, TheFolderMenuOpensOnlyOverTheTree)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    AddItems(m_root, 2);
+    Open();
+
+    RightClick(View().viewport(), QPoint(40, 40));
+    RightClick(m_frame->ToolBar(), QPoint(5, 5));
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+
+    QStringList shown;  // the menu's name and entries
+    QTreeWidgetItem* currentWhenShown = nullptr;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        currentWhenShown = Tree().currentItem();
+        if (!menu)
+            return;
+        shown.append(menu->objectName());
+        for (const QAction* action : menu->actions())
+            shown.append(action->isSeparator() ? QStringLiteral("-") : action->text());
+        menu->close();
+    });
+    RightClick(Tree().viewport(), Tree().visualItemRect(ItemOf(trips)).center());
+    EXPECT_EQ(shown, QStringList({QStringLiteral("FolderMenu"), QStringLiteral("Add Folder"),
+                                  QStringLiteral("Delete Folder"), QStringLiteral("-")}));
+    EXPECT_EQ(currentWhenShown, ItemOf(trips)) << "the folder under the pointer is selected first";
+}
+
+TEST_F(LibraryFrame, AGrabLandsAtTheEndOfTheSelectedFolderSelectedAndInView)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    AddItems(*trips, 60);  // more pages than the window shows
+    Open();
+    Select(trips);
+    View().SetSelected(0, true);
+    View().SetSelected(5, true);
+
+    auto clip = std::make_unique<CClipObj>();
+    clip->SetPath(m_dir.filePath(QStringLiteral("new.bmp")));
+    CClipObj* raw = clip.get();
+    m_frame->AddImage(std::move(clip));
+    ASSERT_EQ(trips->GetClipList().GetCount(), 61u);
+    EXPECT_EQ(trips->GetClipList().GetAt(60), raw);
+    EXPECT_EQ(View().GetSelectedCount(), 1);
+    EXPECT_TRUE(raw->IsSelected());
+    EXPECT_EQ(View().Current(), 60);
+    EXPECT_TRUE(View().viewport()->rect().contains(View().GetItemRect(60)));
+    EXPECT_TRUE(m_root.GetClipList().IsEmpty());
+}
+
+TEST_F(LibraryFrame, PreviewImageSendsTheCurrentItemOnlyWhenItsFileExists)
+{
+    CClipObj* present = AddItem(m_root, QStringLiteral("present.bmp"));
+    CClipObj* vanishing = AddItem(m_root, QStringLiteral("vanishing.bmp"));
+    Open();
+    std::vector<CClipObj*> preview;
+    QObject::connect(m_frame, &CChildFrame::previewClip, [&](CClipObj* clip) { preview.push_back(clip); });
+
+    const QPoint first = View().GetItemRect(0).center();
+    QTest::mouseClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, first);  // a double-click's first click
+    QTest::mouseDClick(View().viewport(), Qt::LeftButton, Qt::NoModifier, first);
+    EXPECT_EQ(preview, std::vector<CClipObj*>({present}));
+
+    View().DeselectAll();
+    View().SetSelected(1, true);
+    QFile::remove(vanishing->GetPath());
+    auto answered = AnswerNextBox(QMessageBox::Ok);
+    m_frame->Action(ID_PREVIEW_IMAGE)->trigger();
+    EXPECT_EQ(preview.size(), 1u);
+    EXPECT_EQ(answered->text, vanishing->GetPath() + QStringLiteral(" don't exist"));
+    EXPECT_EQ(View().Count(), 2) << "the item stays until its folder is shown again";
+
+    View().DeselectAll();  // selected items but none current: nothing to preview
+    m_frame->OnPreviewImage();
+    EXPECT_EQ(preview.size(), 1u);
+}
+
+}  // namespace

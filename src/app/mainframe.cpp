@@ -58,6 +58,7 @@ void CMainFrame::OnFileNew()
     frame->SetBackColor(g_SetObj.m_backColor);
     m_mdiArea->addSubWindow(frame);
     frame->showMaximized();
+    frame->setFocus();  // the grid, where the arrows move through the grabs
     m_pLibraryFrame = frame;
     connect(frame, &CChildFrame::previewClip, this, &CMainFrame::OnPreviewClip);
     connect(frame, &QObject::destroyed, this, [this] {
@@ -226,6 +227,7 @@ void CMainFrame::FocusNextPane(int direction)
     }
     const qsizetype next = (at + direction + panes.size()) % panes.size();
     panes[next]->setFocus(Qt::ShortcutFocusReason);
+    qCDebug(lcApp) << "focus to" << panes[next]->objectName();
 }
 
 void CMainFrame::BringForward()

@@ -2,6 +2,7 @@
 
 #include "imagefileremoval.h"
 #include "nodeobj.h"
+#include "librarylog.h"
 #include "libraryprompts.h"
 
 #include <QApplication>
@@ -68,6 +69,8 @@ void CKestivoView::ShowFolder(CNodeObj* folder)
     ScrollToItem(0);
     UpdateLayout();
     viewport()->update();
+    if (folder)
+        qCDebug(lcLibrary) << "showing folder" << folder->GetName() << "with" << Count() << "items";
     Q_EMIT selectionChanged();
 }
 

@@ -2,6 +2,7 @@
 // what a user would see on disk: the settings written at every orderly exit, one program per
 // folder, a damaged settings file kept.
 #include "bytes.h"
+#include "program.h"
 #include "settingsfile.h"
 
 #include <QDir>
@@ -13,70 +14,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr int kStartTimeoutMs = 60000;  // a sanitizer build of a Qt program starts slowly
-
-class Program {
-public:
-    explicit Program(const QString& home)
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KESTIVO_HOME"), home);
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestivo.app.debug=true"));
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        m_process.setProcessEnvironment(env);
-        m_process.setProgram(QStringLiteral(KESTIVO_EXE));
-    }
-    ~Program()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.kill();
-            m_process.waitForFinished();
-        }
-    }
-
-    void Start(const QStringList& arguments = {})
-    {
-        m_process.setArguments(arguments);
-        m_process.start();
-    }
-
-    // Waits for a line of the program's log that contains text.
-    bool WaitForLog(const QString& text, int timeoutMs = kStartTimeoutMs)
-    {
-        QElapsedTimer clock;
-        clock.start();
-        while (!Log().contains(text)) {
-            if (m_process.state() == QProcess::NotRunning || clock.elapsed() > timeoutMs)
-                return false;
-            m_process.waitForReadyRead(100);
-        }
-        return true;
-    }
-    bool WaitUntilReady() { return WaitForLog(QStringLiteral("ready;")); }
-
-    void Signal(int signalNumber) { ::kill(pid_t(m_process.processId()), signalNumber); }
-
-    // The exit code of a normal exit, or -1 for a crash or a time-out.
-    int WaitForExit(int timeoutMs = kStartTimeoutMs)
-    {
-        if (!m_process.waitForFinished(timeoutMs) || m_process.exitStatus() != QProcess::NormalExit)
-            return -1;
-        return m_process.exitCode();
-    }
-
-    bool IsRunning() const { return m_process.state() == QProcess::Running; }
-    QString Log()
-    {
-        m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
-        return m_log;
-    }
-
-private:
-    QProcess m_process;
-    QString m_log;
-};
 
 class ProgramProcess : public ::testing::Test {
 protected:

@@ -1,0 +1,158 @@
+// The library end to end, in the real program on a real X server (run under xvfb-run), driven by
+// keys and clicks as a user would: a grab lands in the selected folder, selected and in view; a
+// double-click on it brings the source back to its frame; a restart keeps everything.
+#include "bytes.h"
+#include "program.h"
+#include "settingsfile.h"
+#include "testvideos.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int kTripsItems = 40;  // more than one page of the grid at 1280 x 800
+
+bool Xdotool(const QStringList& arguments, QString* output = nullptr)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("xdotool"), arguments);
+    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
+        return false;
+    if (output)
+        *output = QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    return true;
+}
+
+void Keys(const QStringList& keys)
+{
+    for (const QString& key : keys) {
+        Xdotool({QStringLiteral("key"), key});
+        QThread::msleep(150);  // one key at a time, as a person types; the program logs the result
+    }
+}
+
+class LibraryEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs an X server (run under xvfb-run)";
+        if (!FfmpegAvailable())
+            GTEST_SKIP() << "the ffmpeg tool makes the test video";
+        m_video = MakeTestVideo(m_home.path(), TestVideo{"walk.mpg", 40, {"-c:v", "mpeg2video", "-g", "12"}});
+        ASSERT_TRUE(WriteAllBytes(SettingsPath(), LibraryFile()));
+    }
+
+    QString SettingsPath() const { return GetSettingsFilePath(m_home.path() + QLatin1Char('/')); }
+    QString Grabs() const { return m_home.path() + QStringLiteral("/grabs"); }
+
+    // The root with one item, and "Trips" with a page and more of grabs whose files exist.
+    QByteArray LibraryFile() const
+    {
+        CSetObj settings(CSetObj::InMemoryTag{});
+        settings.m_imageDir = Grabs();
+        settings.m_imageType = 0;
+        QDir().mkpath(Grabs());
+        auto item = [&](const QString& name) {
+            auto clip = std::make_unique<CClipObj>();
+            clip->SetPath(Grabs() + QLatin1Char('/') + name + QStringLiteral(".bmp"));
+            clip->SetCaption(name);
+            clip->SetThumbnail(80, 60, QByteArray(40 + 80 * 60 * 3, '\x40'));
+            QFile file(clip->GetPath());
+            EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+            return clip;
+        };
+        settings.m_pRootNode->AddClip(item(QStringLiteral("loose")));
+        auto trips = std::make_unique<CNodeObj>();
+        trips->SetName(QStringLiteral("Trips"));
+        for (int i = 0; i < kTripsItems; ++i)
+            trips->AddClip(item(QStringLiteral("trip_%1").arg(i)));
+        settings.m_pRootNode->AddChild(std::move(trips));
+        return WriteSettings(settings);
+    }
+
+    // Starts the program and gives its window the keyboard focus.
+    void Start(Program& program, const QStringList& arguments)
+    {
+        program.Start(arguments);
+        ASSERT_TRUE(program.WaitUntilReady()) << program.Log().toStdString();
+        QString window;
+        ASSERT_TRUE(Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
+                             QStringLiteral("--pid"), QString::number(program.Pid()), QStringLiteral("--name"),
+                             QStringLiteral("^Kestivo$")},
+                            &window));
+        ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.split('\n').first()}));
+    }
+
+    QTemporaryDir m_home;
+    QString m_video;
+};
+
+}  // namespace
+
+TEST_F(LibraryEndToEnd, AGrabLandsInTheSelectedFolderAndLeadsBackToItsFrame)
+{
+    const QByteArray before = ReadAllBytes(SettingsPath());
+    {
+        Program program(m_home.path(), QStringLiteral("xcb"));
+        Start(program, {m_video});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened")));
+
+        // The grid has the focus at start; the tree is just before it.
+        Keys({QStringLiteral("shift+Tab"), QStringLiteral("Down")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("showing folder \"Trips\" with 40 items"), 10000))
+            << program.Log().toStdString();
+
+        Keys({QStringLiteral("F6")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("focus to \"SourcePane\""), 10000)) << program.Log().toStdString();
+        Keys(QStringList(7, QStringLiteral("Right")) << QStringLiteral("g"));
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("as item 40;"), 10000)) << program.Log().toStdString();
+        const QRegularExpressionMatch cell =
+            QRegularExpression(QStringLiteral("as item 40; cell centre on screen QPoint\\((\\d+),(\\d+)\\)"))
+                .match(program.Log());
+        ASSERT_TRUE(cell.hasMatch());
+        EXPECT_TRUE(program.Log().contains(QStringLiteral("walk_7.bmp\" to \"Trips\"")));
+
+        // Away from the frame, then back to it through the library.
+        Keys({QStringLiteral("Home")});
+        ASSERT_TRUE(Xdotool({QStringLiteral("mousemove"), cell.captured(1), cell.captured(2), QStringLiteral("click"),
+                             QStringLiteral("--repeat"), QStringLiteral("2"), QStringLiteral("--delay"),
+                             QStringLiteral("100"), QStringLiteral("1")}));
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("previewed"), 10000))
+            << "the double-click at the logged cell must hit the new, scrolled-to item\n"
+            << program.Log().toStdString();
+        EXPECT_TRUE(program.Log().contains(QStringLiteral("; source \"%1\" at frame 7").arg(m_video)))
+            << program.Log().toStdString();
+
+        program.Signal(SIGTERM);
+        ASSERT_EQ(program.WaitForExit(), 0) << program.Log().toStdString();
+    }
+
+    const QByteArray saved = ReadAllBytes(SettingsPath());
+    const std::unique_ptr<CSetObj> library = ReadSettings(saved);
+    ASSERT_TRUE(library);
+    ASSERT_EQ(library->m_pRootNode->GetClipList().GetCount(), 1u);
+    const CNodeObj* trips = library->m_pRootNode->GetChildList().GetAt(0);
+    ASSERT_EQ(trips->GetClipList().GetCount(), std::size_t(kTripsItems + 1));
+    const CClipObj* grab = trips->GetClipList().GetAt(kTripsItems);
+    EXPECT_EQ(grab->GetSource(), m_video);
+    EXPECT_EQ(grab->GetNumber(), 7);
+    EXPECT_TRUE(grab->HasThumbnail());
+    EXPECT_TRUE(QFile::exists(grab->GetPath()));
+    EXPECT_NE(saved, before);
+
+    // A restart shows the same library and writes it back byte for byte.
+    Program again(m_home.path(), QStringLiteral("xcb"));
+    Start(again, {});
+    EXPECT_TRUE(again.WaitForLog(QStringLiteral("showing folder \"Image Directory\" with 1 items")));
+    Keys({QStringLiteral("shift+Tab"), QStringLiteral("Down")});
+    EXPECT_TRUE(again.WaitForLog(QStringLiteral("showing folder \"Trips\" with 41 items"), 10000)) << again.Log().toStdString();
+    again.Signal(SIGTERM);
+    ASSERT_EQ(again.WaitForExit(), 0);
+    EXPECT_EQ(ReadAllBytes(SettingsPath()), saved);
+}

@@ -42,7 +42,17 @@ inline constexpr int ID_SELECT_ALL = 32792;
 inline constexpr int ID_NEXT_PANE = 57680;
 inline constexpr int ID_PREV_PANE = 57681;
 
+// The preview pane's commands.
+inline constexpr int ID_PREVIEW_ZOOMIN = 32771;
+inline constexpr int ID_PREVIEW_ZOOMOUT = 32801;
+inline constexpr int ID_PREVIEW_ORIGINALSIZE = 32803;
+inline constexpr int ID_PREVIEW_FITSIZE = 32804;
+inline constexpr int ID_PREVIEW_JUMP = 32806;
+inline constexpr int ID_PREVIEW_EDIT = 32807;
+
 // Panes.
+inline constexpr int IDC_PREVIEW_PANE = 311;
+inline constexpr int IDC_PREVIEW_TOOLBAR = 313;
 inline constexpr int IDC_SOURCE_PANE = 316;
 inline constexpr int IDC_SOURCE_TOOLBAR = 317;
 
@@ -60,6 +70,7 @@ inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuHelp[] = "&Help";
 inline constexpr char kExit[] = "E&xit";
 inline constexpr char kAbout[] = "&About Kestivo...";
+inline constexpr char kPreviewPane[] = "Preview Pane";
 inline constexpr char kSourcePane[] = "Soure Pane";
 inline constexpr char kListView[] = "List View";
 inline constexpr char kNewFolderName[] = "Unkown";

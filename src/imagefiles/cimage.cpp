@@ -246,26 +246,60 @@ QImage CImage::ToQImage() const
 bool CImage::Draw(QPainter* target, int destX, int destY, int destWidth, int destHeight, int srcWidth,
                   int srcHeight, bool smooth) const
 {
+    return Draw(target, QRectF(destX, destY, destWidth, destHeight), QRect(0, 0, srcWidth, srcHeight), smooth);
+}
+
+bool CImage::Draw(QPainter* target, const QRectF& dest, const QRect& source, bool smooth) const
+{
     if (!target || !m_bitmap)
         return false;
-    const QRect source(0, 0, std::min(srcWidth, m_width), std::min(srcHeight, m_height));
-    const QRect dest(destX, destY, destWidth, destHeight);
+    const QRect area = source.intersected(QRect(0, 0, m_width, m_height));
+    if (area.isEmpty())
+        return true;
     const bool unusedXByte = m_bpp == 32 && !m_hasAlpha;
-    const QImage view = (m_bpp == 4 || unusedXByte) ? QImage() : StorageView();
 
     target->save();
     target->setRenderHint(QPainter::SmoothPixmapTransform, smooth);
     target->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (view.isNull()) {
-        target->drawImage(dest, ToQImage(), source);
+    if (m_bpp == 4 || unusedXByte) {
+        // No QImage format reads these pixels as stored; convert only the part that is drawn.
+        const QImage part = ConvertedArea(area);
+        target->drawImage(dest, part, QRectF(part.rect()));
     } else if (m_pitch < 0) {
         // Stored bottom-up: draw the stored rows mirrored, so no copy of the pixels is made.
-        target->translate(0, 2 * destY + destHeight);
+        target->translate(0, 2 * dest.y() + dest.height());
         target->scale(1, -1);
-        target->drawImage(dest, view, QRect(0, m_height - source.height(), source.width(), source.height()));
+        target->drawImage(dest, StorageView(),
+                          QRectF(area.x(), m_height - area.y() - area.height(), area.width(), area.height()));
     } else {
-        target->drawImage(dest, view, source);
+        target->drawImage(dest, StorageView(), QRectF(area));
     }
     target->restore();
     return true;
+}
+
+QImage CImage::ConvertedArea(const QRect& area) const
+{
+    if (m_bpp == 4) {
+        QImage image(area.size(), QImage::Format_Indexed8);
+        image.setColorTable(QtColorTable(m_bitmap->colors, 16));
+        for (int y = 0; y < area.height(); ++y) {
+            const std::uint8_t* row = m_bits + std::ptrdiff_t(area.y() + y) * m_pitch;
+            uchar* out = image.scanLine(y);
+            for (int x = 0; x < area.width(); ++x) {
+                const int sx = area.x() + x;
+                out[x] = (sx % 2) ? (row[sx / 2] & 0x0F) : (row[sx / 2] >> 4);
+            }
+        }
+        return image;
+    }
+    // 32 bits without alpha: the fourth byte is unused in a bitmap but must be 0xFF in RGB32.
+    QImage image(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(m_bits + std::ptrdiff_t(area.y() + y) * m_pitch);
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < area.width(); ++x)
+            out[x] = row[area.x() + x] | 0xFF000000u;
+    }
+    return image;
 }

@@ -9,6 +9,7 @@
 #include "imagetype.h"
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -74,6 +75,10 @@ public:
     // alpha is blended over what is there. False without a target or a picture.
     bool Draw(QPainter* target, int destX, int destY, int destWidth, int destHeight, int srcWidth,
               int srcHeight, bool smooth = false) const;
+    // Draws the source rectangle (x from the left, y from the top row; cut to the picture) into
+    // dest, stretched, blending alpha. Drawing only what is visible keeps a deep zoom as quick as
+    // a small one. False without a target or a picture.
+    bool Draw(QPainter* target, const QRectF& dest, const QRect& source, bool smooth = false) const;
 
     // A copy as a QImage, top row first (palette images as Indexed8 or Mono, 16-bit as RGB555,
     // 24-bit as BGR888, 32-bit as RGB32 or ARGB32).
@@ -83,6 +88,7 @@ private:
     std::uint8_t* PixelAddress(int x, int y) const;
     int NearestColorIndex(ColorRef color) const;
     QImage StorageView() const;
+    QImage ConvertedArea(const QRect& area) const;
 
     std::unique_ptr<DibBitmap> m_bitmap;
     std::uint8_t* m_bits = nullptr;

@@ -104,3 +104,37 @@ TEST(CImageDraw, CopiesTheTopLeftPartRightWayUpAndBlendsAlpha)
     EXPECT_FALSE(image.Draw(nullptr, 0, 0, 1, 1, 1, 1));
     EXPECT_FALSE(CImage().Draw(&painter, 0, 0, 1, 1, 1, 1));
 }
+
+// Each storage path (bottom-up rows drawn mirrored, top-down rows, the converted 4-bit and 32-bit
+// pixels) must pick the same part of the picture when only a part is drawn.
+TEST(CImageDraw, APartAwayFromTheCornerIsTheSamePartAtEveryDepth)
+{
+    const auto colourAt = [](int x, int y) { return MakeColorRef(x < 3 ? 255 : 0, y < 2 ? 255 : 0, 128); };
+    for (const int height : {4, -4}) {
+        for (const int bpp : {4, 24, 32}) {
+            CImage image;
+            ASSERT_TRUE(image.Create(6, height, bpp));
+            if (bpp == 4) {
+                const std::uint32_t table[4] = {0x00FF0080, 0x00000080, 0x00FFFF80, 0x0000FF80};  // 0x00RRGGBB
+                image.SetColorTable(0, 4, table);
+            }
+            for (int y = 0; y < 4; ++y) {
+                for (int x = 0; x < 6; ++x)
+                    image.SetPixel(x, y, colourAt(x, y));
+            }
+            QImage canvas(40, 40, QImage::Format_RGB32);
+            canvas.fill(Qt::black);
+            QPainter painter(&canvas);
+            // Pixels 2..4 of rows 1..2, each drawn as a 10 x 10 block.
+            ASSERT_TRUE(image.Draw(&painter, QRectF(5, 5, 30, 20), QRect(2, 1, 3, 2)));
+            painter.end();
+            for (int y = 0; y < 2; ++y) {
+                for (int x = 0; x < 3; ++x) {
+                    EXPECT_EQ(canvas.pixelColor(10 + 10 * x, 10 + 10 * y), ToQColor(colourAt(2 + x, 1 + y)))
+                        << bpp << " bits, height " << height << ", block " << x << "," << y;
+                }
+            }
+            EXPECT_EQ(canvas.pixelColor(2, 2), QColor(Qt::black)) << "nothing outside the destination";
+        }
+    }
+}

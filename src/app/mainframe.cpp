@@ -1,6 +1,8 @@
 #include "mainframe.h"
 
 #include "cchildframe.h"
+#include "ceditdlg.h"
+#include "ceditpane.h"
 #include "clipobj.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
@@ -32,14 +34,24 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     CreatePaneKeys();
     statusBar()->showMessage(tr("Ready"));
 
+    CreateDockingWindows();
+    setAcceptDrops(true);
+    UpdateMenus();
+}
+
+// The source above the preview, right of the library, until the layouts of their own arrive.
+void CMainFrame::CreateDockingWindows()
+{
     m_wndSourcePane = new CSourcePane(this);
+    m_wndPreviewPane = new CEditPane(this);
     addDockWidget(Qt::RightDockWidgetArea, m_wndSourcePane);
+    splitDockWidget(m_wndSourcePane, m_wndPreviewPane, Qt::Vertical);
     resizeDocks({m_wndSourcePane}, {460}, Qt::Horizontal);
     CSourceDlg* source = m_wndSourcePane->Dialog();
     source->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
-    setAcceptDrops(true);
-    UpdateMenus();
+    m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
+    connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
 }
 
 CChildFrame* CMainFrame::LibraryFrame() const
@@ -101,14 +113,20 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
 
 void CMainFrame::OnPreviewClip(CClipObj* clip)
 {
-    if (!clip || clip->GetKind() != CClipObj::kVideoFile)
+    if (!clip)
         return;
-    m_wndSourcePane->show();
-    m_wndSourcePane->raise();  // the front tab, once the capture panes share its group
-    CSourceDlg* source = m_wndSourcePane->Dialog();
-    source->ShowClip(*clip);
-    qCDebug(lcApp) << "previewed" << clip->GetPath() << "; source" << source->FileName() << "at frame"
-                   << source->CurrentFrame();
+    if (clip->GetKind() == CClipObj::kVideoFile) {
+        m_wndSourcePane->show();
+        m_wndSourcePane->raise();  // the front tab, once the capture panes share its group
+        CSourceDlg* source = m_wndSourcePane->Dialog();
+        source->ShowClip(*clip);
+        qCDebug(lcApp) << "source" << source->FileName() << "at frame" << source->CurrentFrame();
+    }
+    m_wndPreviewPane->show();
+    CEditDlg* preview = m_wndPreviewPane->Dialog();
+    preview->ShowClip(*clip);
+    qCDebug(lcApp) << "previewed" << clip->GetPath() << (preview->IsFitToWindow() ? "fitted" : "") << "at zoom"
+                   << preview->Zoom();
 }
 
 void CMainFrame::OpenVideo(const QString& path)
@@ -216,8 +234,10 @@ void CMainFrame::FocusNextPane(int direction)
     QList<QWidget*> panes;
     if (m_pLibraryFrame)
         panes.append(m_pLibraryFrame);
-    if (m_wndSourcePane->isVisible())
-        panes.append(m_wndSourcePane);
+    for (QDockWidget* pane : {static_cast<QDockWidget*>(m_wndSourcePane), static_cast<QDockWidget*>(m_wndPreviewPane)}) {
+        if (pane->isVisible())
+            panes.append(pane);
+    }
     if (panes.isEmpty())
         return;
     qsizetype at = -1;

@@ -9,6 +9,7 @@
 
 class CChildFrame;
 class CClipObj;
+class CEditPane;
 class CSourcePane;
 class QAction;
 class QMdiArea;
@@ -24,6 +25,7 @@ public:
     QAction* Action(int commandId) const;
     QMdiArea* MdiArea() const { return m_mdiArea; }
     CSourcePane* SourcePane() const { return m_wndSourcePane; }
+    CEditPane* PreviewPane() const { return m_wndPreviewPane; }
 
     // The open library window, or nullptr.
     CChildFrame* LibraryFrame() const;
@@ -37,7 +39,8 @@ public:
     // A grab's new item joins the selected folder of the library window, which is opened first
     // when it is not open.
     void OnNewClip(std::unique_ptr<CClipObj> clip);
-    // Brings the source to a video item's file and frame; the library keeps the item.
+    // Shows an item in the preview and brings the source to a video item's file and frame; the
+    // library keeps the item.
     void OnPreviewClip(CClipObj* clip);
     // Opens a video file in the source (the command line, a drop).
     void OpenVideo(const QString& path);
@@ -56,6 +59,7 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip);
     void CreateMenus();
+    void CreateDockingWindows();
     void CreatePaneKeys();
     void FocusNextPane(int direction);
     // Shows the File menu of "no library open" or of "library open", as the window's state is.
@@ -66,6 +70,7 @@ private:
     QMenu* m_fileMenuNoLibrary = nullptr;
     QMenu* m_fileMenuLibrary = nullptr;
     CSourcePane* m_wndSourcePane = nullptr;
+    CEditPane* m_wndPreviewPane = nullptr;
     bool m_quiet = false;
     QHash<int, QAction*> m_actions;
 };

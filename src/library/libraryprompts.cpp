@@ -1,5 +1,6 @@
 #include "libraryprompts.h"
 
+#include "librarylog.h"
 #include "resource.h"
 
 #include <QApplication>
@@ -18,8 +19,9 @@ bool AskToDeleteFiles(QWidget* parent)
 
 void ReportMissingFile(QWidget* parent, const QString& path)
 {
-    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
-                    QString::fromLatin1(text::kFileMissing).arg(path), QMessageBox::Ok, parent);
+    const QString message = QString::fromLatin1(text::kFileMissing).arg(path);
+    qCInfo(lcLibrary).noquote() << message;
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(), message, QMessageBox::Ok, parent);
     box.setObjectName(QStringLiteral("MissingFileMessage"));
     box.exec();
 }

@@ -1,4 +1,6 @@
 #include "cchildframe.h"
+#include "ceditdlg.h"
+#include "ceditpane.h"
 #include "ckestivoview.h"
 #include "clipobj.h"
 #include "csourcedlg.h"
@@ -100,7 +102,7 @@ TEST(MainFrame, AGrabWithNoLibraryWindowOpensOneAndLandsSelected)
     g_SetObj.m_pRootNode->GetClipList().DeleteAll();
 }
 
-TEST(MainFrame, PreviewingAVideoItemBringsTheSourceToItsFileAndFrame)
+TEST(MainFrame, APreviewGoesToThePreviewAndAVideoItemAlsoToTheSource)
 {
     if (!FfmpegAvailable())
         GTEST_SKIP() << "the ffmpeg tool makes the test video";
@@ -111,16 +113,20 @@ TEST(MainFrame, PreviewingAVideoItemBringsTheSourceToItsFileAndFrame)
     CClipObj clip;
     clip.SetSource(video);
     clip.SetNumber(17);
-    frame.OnPreviewClip(&clip);
     CSourceDlg* source = frame.SourcePane()->Dialog();
+    CEditDlg* preview = frame.PreviewPane()->Dialog();
+    clip.SetKind(CClipObj::kCaptureDevice);
+    frame.OnPreviewClip(&clip);
+    EXPECT_TRUE(preview->HasImage()) << "every item reaches the preview";
+    EXPECT_FALSE(source->IsOpen()) << "a capture item never reaches the source";
+
+    clip.SetKind(CClipObj::kVideoFile);
+    frame.OnPreviewClip(&clip);
     EXPECT_EQ(source->FileName(), video);
     EXPECT_EQ(source->CurrentFrame(), 17u);
 
+    EXPECT_TRUE(preview->IsFitToWindow());
     clip.SetNumber(4);
-    clip.SetKind(CClipObj::kCaptureDevice);
-    frame.OnPreviewClip(&clip);
-    EXPECT_EQ(source->CurrentFrame(), 17u) << "a capture item does not move the video";
-    clip.SetKind(CClipObj::kVideoFile);
     frame.OnPreviewClip(&clip);
     EXPECT_EQ(source->CurrentFrame(), 4u) << "the same file moves to the frame";
 }

@@ -1,6 +1,7 @@
 #include "ceditdlg.h"
 
 #include "desktophandoff.h"
+#include "resource.h"
 #include "systeminfo.h"
 
 #include <QMouseEvent>
@@ -317,7 +318,7 @@ QString CEditDlg::ExistingFile()
     const QString path = m_pImage->GetPath();
     if (g_ExtSysInfo.IsExistFile(path))
         return path;
-    Q_EMIT problem(tr("%1 don't exist").arg(path));
+    Q_EMIT problem(QString::fromLatin1(kestivo::text::kFileMissing).arg(path));
     return {};
 }
 

@@ -3,6 +3,7 @@
 #include "ckestivodoc.h"
 #include "ckestivoview.h"
 #include "cnodetreeview.h"
+#include "commandaction.h"
 #include "icons.h"
 #include "librarylog.h"
 #include "libraryprompts.h"
@@ -96,13 +97,7 @@ void CChildFrame::CreateToolBar()
 QAction* CChildFrame::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                                  const QKeySequence& key, void (CChildFrame::*handler)())
 {
-    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))), tip, this);
-    action->setObjectName(QStringLiteral("command%1").arg(id));
-    action->setData(id);
-    action->setStatusTip(prompt);
-    action->setShortcut(key);
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setToolTip(key.isEmpty() ? tip : QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+    QAction* action = MakeCommandAction(this, id, icon, prompt, tip, key.isEmpty() ? QList<QKeySequence>{} : QList{key});
     connect(action, &QAction::triggered, this, handler);
     m_wndToolBar->addAction(action);
     widget()->addAction(action);

@@ -1,6 +1,7 @@
 #include "ceditpane.h"
 
 #include "ceditdlg.h"
+#include "commandaction.h"
 #include "icons.h"
 #include "resource.h"
 
@@ -52,14 +53,7 @@ CEditPane::~CEditPane() = default;
 QAction* CEditPane::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                                const QList<QKeySequence>& keys, void (CEditDlg::*handler)())
 {
-    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))), tip, this);
-    action->setObjectName(QStringLiteral("command%1").arg(id));
-    action->setData(id);
-    action->setStatusTip(prompt);
-    action->setShortcuts(keys);
-    // The keys work while the pane (or anything in it) has the focus, not all over the window.
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, keys.first().toString(QKeySequence::NativeText)));
+    QAction* action = MakeCommandAction(this, id, icon, prompt, tip, keys);
     m_wndPaneToolBar->addAction(action);
     widget()->addAction(action);
     connect(action, &QAction::triggered, m_pDlg, handler);

@@ -1,6 +1,7 @@
 #include "csourcepane.h"
 
 #include "csourcedlg.h"
+#include "commandaction.h"
 #include "icons.h"
 #include "resource.h"
 
@@ -60,14 +61,7 @@ CSourcePane::~CSourcePane() = default;
 QAction* CSourcePane::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                                  const QKeySequence& key, void (CSourceDlg::*handler)())
 {
-    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))), tip, this);
-    action->setObjectName(QStringLiteral("command%1").arg(id));
-    action->setData(id);
-    action->setStatusTip(prompt);
-    action->setShortcut(key);
-    // The keys work while the pane (or anything in it) has the focus, not all over the window.
-    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    action->setToolTip(QStringLiteral("%1 (%2)").arg(tip, key.toString(QKeySequence::NativeText)));
+    QAction* action = MakeCommandAction(this, id, icon, prompt, tip, {key});
     m_toolBar->addAction(action);
     widget()->addAction(action);
     if (handler)

@@ -1,0 +1,12 @@
+// A pane's command as a toolbar action: the id, the icon, the status-bar prompt, the tooltip with
+// its key, the keys themselves.
+#pragma once
+
+#include <QAction>
+#include <QList>
+#include <QKeySequence>
+
+// The action is named "command<id>" and carries the id as its data; its keys work while the
+// widget it is added to (or anything in it) has the focus. icon names ":/icons/<icon>.svg".
+QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QString& prompt, const QString& tip,
+                           const QList<QKeySequence>& keys = {});

@@ -38,6 +38,8 @@ inline constexpr int ID_PREVIEW_IMAGE = 32790;
 inline constexpr int ID_DELETE_IMAGES = 32791;
 inline constexpr int ID_SELECT_ALL = 32792;
 
+inline constexpr int ID_VIEW_STATUS_BAR = 59393;
+
 // Moving the keyboard focus between the library window and the panes.
 inline constexpr int ID_NEXT_PANE = 57680;
 inline constexpr int ID_PREV_PANE = 57681;

@@ -30,11 +30,10 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(m_mdiArea);
+    statusBar()->showMessage(tr("Ready"));
+    CreateDockingWindows();
     CreateMenus();
     CreatePaneKeys();
-    statusBar()->showMessage(tr("Ready"));
-
-    CreateDockingWindows();
     setAcceptDrops(true);
     UpdateMenus();
 }
@@ -111,10 +110,13 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     m_pLibraryFrame->AddImage(std::move(clip));
 }
 
-void CMainFrame::OnPreviewClip(CClipObj* clip)
+void CMainFrame::OnPreviewClip(CClipObj* library)
 {
-    if (!clip)
+    if (!library)
         return;
+    // Opening another video lets events through while it indexes; the library's item may be
+    // gone by the time the preview wants it, so both work from a copy.
+    const std::unique_ptr<CClipObj> clip = library->Clone();
     if (clip->GetKind() == CClipObj::kVideoFile) {
         m_wndSourcePane->show();
         m_wndSourcePane->raise();  // the front tab, once the capture panes share its group
@@ -207,6 +209,16 @@ void CMainFrame::CreateMenus()
     options->setEnabled(false);  // the options dialog is not there yet
     m_fileMenuLibrary->addSeparator();
     m_fileMenuLibrary->addAction(exit);
+
+    // A pane closed by its button comes back from here; the window state keeps it closed otherwise.
+    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+    QMenu* panes = viewMenu->addMenu(tr("&Toolbars and Docking Windows"));
+    panes->addAction(m_wndSourcePane->toggleViewAction());
+    panes->addAction(m_wndPreviewPane->toggleViewAction());
+    QAction* statusBarShown = AddCommand(viewMenu, ids::ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"));
+    statusBarShown->setCheckable(true);
+    statusBarShown->setChecked(true);
+    connect(statusBarShown, &QAction::toggled, statusBar(), &QWidget::setVisible);
 
     QMenu* helpMenu = menuBar()->addMenu(tr(text::kMenuHelp));
     QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),

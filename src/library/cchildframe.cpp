@@ -74,24 +74,23 @@ void CChildFrame::CreateToolBar()
     m_wndToolBar->setMovable(false);
     m_wndToolBar->setFloatable(false);
 
-    const QKeySequence del(QKeySequence::Delete);
     AddCommand(ids::ID_NEW_FOLDER, "newfolder", tr("New Folder"), tr("New"), Qt::CTRL | Qt::SHIFT | Qt::Key_N,
                &CChildFrame::OnNewFolder);
-    QAction* deleteFolder =
-        AddCommand(ids::ID_DELETE_FOLDER, "deletefolder", tr("Delete Folder"), tr("Delete"), del, &CChildFrame::OnDeleteFolder);
+    // No key: a Delete meant for the images must never reach a whole folder.
+    AddCommand(ids::ID_DELETE_FOLDER, "deletefolder", tr("Delete Folder"), tr("Delete"), {}, &CChildFrame::OnDeleteFolder);
     m_wndToolBar->addSeparator();
     AddCommand(ids::ID_PREVIEW_IMAGE, "preview", tr("Preview Image"), tr("Preview"), {}, &CChildFrame::OnPreviewImage)
         ->setToolTip(tr("Preview (Enter, or double-click the image)"));
-    QAction* deleteImages =
-        AddCommand(ids::ID_DELETE_IMAGES, "deleteimages", tr("Delete Images"), tr("Delete"), del, &CChildFrame::OnDeleteImages);
-    AddCommand(ids::ID_SELECT_ALL, "selectall", tr("Select all the images"), tr("Select All"), QKeySequence::SelectAll,
-               &CChildFrame::OnSelectAll);
+    QAction* deleteImages = AddCommand(ids::ID_DELETE_IMAGES, "deleteimages", tr("Delete Images"), tr("Delete"),
+                                       QKeySequence::Delete, &CChildFrame::OnDeleteImages);
+    QAction* selectAll = AddCommand(ids::ID_SELECT_ALL, "selectall", tr("Select all the images"), tr("Select All"),
+                                    QKeySequence::SelectAll, &CChildFrame::OnSelectAll);
 
-    // The Delete key deletes what has the focus: the folder in the tree, the images in the grid.
-    deleteFolder->setShortcutContext(Qt::WidgetShortcut);
-    m_pTree->addAction(deleteFolder);
-    deleteImages->setShortcutContext(Qt::WidgetShortcut);
-    m_pView->addAction(deleteImages);
+    // The keys that act on images act where the images are: in the grid, with its focus.
+    for (QAction* action : {deleteImages, selectAll}) {
+        action->setShortcutContext(Qt::WidgetShortcut);
+        m_pView->addAction(action);
+    }
 }
 
 QAction* CChildFrame::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
@@ -109,7 +108,9 @@ void CChildFrame::UpdateCommands()
 {
     const QTreeWidgetItem* selected = m_pTree->currentItem();
     const int selectedImages = m_pView->GetSelectedCount();
-    Action(ids::ID_NEW_FOLDER)->setEnabled(true);
+    // As deep as the settings file may nest folders, so that what is saved can be read again.
+    const CNodeObj* folder = CNodeTreeView::FolderOf(selected);
+    Action(ids::ID_NEW_FOLDER)->setEnabled(folder && folder->Depth() < CNodeObj::kMaxDepth);
     Action(ids::ID_DELETE_FOLDER)->setEnabled(selected && selected->parent());
     Action(ids::ID_PREVIEW_IMAGE)->setEnabled(selectedImages > 0);
     Action(ids::ID_DELETE_IMAGES)->setEnabled(selectedImages > 0);
@@ -120,7 +121,7 @@ void CChildFrame::OnNewFolder()
 {
     QTreeWidgetItem* parentItem = m_pTree->currentItem();
     CNodeObj* parent = CNodeTreeView::FolderOf(parentItem);
-    if (!parent)
+    if (!parent || parent->Depth() >= CNodeObj::kMaxDepth)
         return;
     auto folder = std::make_unique<CNodeObj>();
     folder->SetName(QString::fromLatin1(text::kNewFolderName));
@@ -200,7 +201,10 @@ void CChildFrame::contextMenuEvent(QContextMenuEvent* event)
 {
     QWidget* treeArea = m_pTree->viewport();
     const QPoint inTree = treeArea->mapFromGlobal(event->globalPos());
-    if (!treeArea->rect().contains(inTree))
+    // The menu key gives the pointer's place, wherever it is: what counts then is the focus.
+    const bool overTree = event->reason() == QContextMenuEvent::Mouse ? treeArea->rect().contains(inTree)
+                                                                      : m_pTree->hasFocus();
+    if (!overTree)
         return;
     QPoint at = event->globalPos();
     if (event->reason() == QContextMenuEvent::Mouse) {

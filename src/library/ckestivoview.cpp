@@ -31,7 +31,8 @@ CKestivoView::CKestivoView(QWidget* parent) : QAbstractScrollArea(parent)
 {
     setObjectName(QStringLiteral("KestivoView"));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Always there, so that the columns never depend on whether the rows overflow.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setAutoFillBackground(false);
@@ -264,12 +265,19 @@ void CKestivoView::DeleteSelected()
     CMyList<CClipObj>* clips = ClipList();
     if (!clips || GetSelectedCount() == 0)
         return;
+    // The items chosen are those selected when the question was asked: a grab that lands while
+    // the box is open changes the selection, and must not be what gets deleted.
+    QSet<const CClipObj*> chosen;
+    for (const CClipObj* clip : *clips) {
+        if (clip->IsSelected())
+            chosen.insert(clip);
+    }
     if (!AskToDeleteFiles(this))
         return;
 
     std::vector<std::unique_ptr<CClipObj>> removed;
     for (std::size_t i = 0; i < clips->GetCount();) {
-        if (clips->GetAt(i)->IsSelected())
+        if (chosen.contains(clips->GetAt(i)))
             removed.push_back(clips->RemoveAt(i));
         else
             ++i;

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QSlider>
 
 namespace {
@@ -72,13 +73,18 @@ std::uint32_t CSourceDlg::LastFrame() const
 
 bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame)
 {
+    if (m_loading)
+        return false;  // a second open while one is indexing (a key pressed again) waits its turn
+    const QScopedValueRollback loading(m_loading, true);
     QProgressDialog progress(tr("Indexing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0, 1000, this);
     progress.setWindowTitle(tr("Opening video"));
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);  // only files that take a while to index show it
     const auto report = [&progress](double fraction) {
         progress.setValue(int(fraction * 1000));
-        QApplication::processEvents();
+        // Until the dialog shows, clicks and keys wait: they could delete what is being opened
+        // or start another open. Once it shows, it is modal and offers Cancel.
+        QApplication::processEvents(progress.isVisible() ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
         return !progress.wasCanceled();
     };
     // The new file is taken only when both the inspection and the graph have it, so that what is

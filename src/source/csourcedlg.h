@@ -88,6 +88,7 @@ private:
     CFileInfo m_fileInfo;
     std::unique_ptr<CDSGraph> m_pGraph;
     std::uint32_t m_curFrame = 0;
+    bool m_loading = false;
     double m_rate = 1.0;
     QSlider* m_slider = nullptr;
     CTimecodectrlctrl* m_timecode = nullptr;

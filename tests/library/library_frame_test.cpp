@@ -203,6 +203,58 @@ TEST_F(LibraryFrame, AGrabLandsAtTheEndOfTheSelectedFolderSelectedAndInView)
     EXPECT_TRUE(m_root.GetClipList().IsEmpty());
 }
 
+TEST_F(LibraryFrame, TheImageKeysActOnlyInTheGrid)
+{
+    CNodeObj* trips = AddFolder(m_root, QStringLiteral("Trips"));
+    AddItems(*trips, 3);
+    Open();
+    Select(trips);
+    Tree().setFocus();
+    QTest::keyClick(&Tree(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(&Tree(), Qt::Key_Delete);
+    EXPECT_EQ(View().GetSelectedCount(), 0);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "a Delete in the tree asks nothing";
+    EXPECT_EQ(m_root.GetChildList().GetCount(), 1u);
+
+    View().setFocus();
+    QTest::keyClick(View().viewport(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(View().GetSelectedCount(), 3);
+    auto answered = AnswerNextBox(QMessageBox::No);
+    QTest::keyClick(View().viewport(), Qt::Key_Delete);
+    EXPECT_EQ(answered->name, QStringLiteral("DeleteFilesQuestion"));
+}
+
+TEST_F(LibraryFrame, DeleteImagesDeletesWhatWasSelectedWhenAsked)
+{
+    AddItems(m_root, 2);
+    Open();
+    View().SetSelected(0, true);
+    const QString chosen = m_root.GetClipList().GetAt(0)->GetPath();
+    AnswerNextBox(QMessageBox::Yes, [this] {
+        auto grab = std::make_unique<CClipObj>();  // lands, selected, while the question waits
+        grab->SetPath(m_dir.filePath(QStringLiteral("late.bmp")));
+        m_frame->AddImage(std::move(grab));
+    });
+    m_frame->Action(ID_DELETE_IMAGES)->trigger();
+    EXPECT_FALSE(QFile::exists(chosen));
+    ASSERT_EQ(View().Count(), 2);
+    EXPECT_EQ(m_root.GetClipList().GetAt(1)->GetPath(), m_dir.filePath(QStringLiteral("late.bmp")));
+}
+
+TEST_F(LibraryFrame, NewFolderStopsAtTheDepthTheSettingsFileCanHold)
+{
+    CNodeObj* deepest = &m_root;
+    for (int depth = 0; depth < CNodeObj::kMaxDepth; ++depth)
+        deepest = AddFolder(*deepest, QStringLiteral("d"));
+    Open();
+    Select(deepest->GetParent());
+    EXPECT_TRUE(Enabled(ID_NEW_FOLDER));
+    Select(deepest);
+    EXPECT_FALSE(Enabled(ID_NEW_FOLDER));
+    m_frame->OnNewFolder();
+    EXPECT_TRUE(deepest->GetChildList().IsEmpty());
+}
+
 TEST_F(LibraryFrame, PreviewImageSendsTheCurrentItemOnlyWhenItsFileExists)
 {
     CClipObj* present = AddItem(m_root, QStringLiteral("present.bmp"));

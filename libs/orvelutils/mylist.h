@@ -54,6 +54,20 @@ public:
     }
 
     void DeleteAt(std::size_t index) { RemoveAt(index); }
+
+    // Unlinks every element for which take(element) is true, in one pass that keeps the order of
+    // the rest, and hands them to the caller in their order.
+    template <class Predicate>
+    std::vector<std::unique_ptr<T>> RemoveIf(Predicate take)
+    {
+        std::vector<std::unique_ptr<T>> taken;
+        std::vector<std::unique_ptr<T>> kept;
+        kept.reserve(m_elements.size());
+        for (std::unique_ptr<T>& element : m_elements)
+            (take(static_cast<const T*>(element.get())) ? taken : kept).push_back(std::move(element));
+        m_elements = std::move(kept);
+        return taken;
+    }
     void DeleteAll() { m_elements.clear(); }
 
     // Walks the elements from the head as plain pointers.

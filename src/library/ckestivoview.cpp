@@ -84,21 +84,16 @@ void CKestivoView::PruneMissingFiles()
     if (!clips)
         return;
     QHash<QString, bool> folderExists;
-    for (std::size_t i = 0; i < clips->GetCount();) {
-        const QFileInfo file(clips->GetAt(i)->GetPath());
-        if (file.exists()) {
-            ++i;
-            continue;
-        }
+    clips->RemoveIf([&folderExists](const CClipObj* clip) {
+        const QFileInfo file(clip->GetPath());
+        if (file.exists())
+            return false;
         const QString folder = file.absolutePath();
         auto known = folderExists.constFind(folder);
         if (known == folderExists.constEnd())
             known = folderExists.insert(folder, QFileInfo(folder).isDir());
-        if (*known)
-            clips->DeleteAt(i);
-        else
-            ++i;
-    }
+        return *known;
+    });
 }
 
 void CKestivoView::UpdateLayout()
@@ -275,13 +270,8 @@ void CKestivoView::DeleteSelected()
     if (!AskToDeleteFiles(this))
         return;
 
-    std::vector<std::unique_ptr<CClipObj>> removed;
-    for (std::size_t i = 0; i < clips->GetCount();) {
-        if (chosen.contains(clips->GetAt(i)))
-            removed.push_back(clips->RemoveAt(i));
-        else
-            ++i;
-    }
+    const std::vector<std::unique_ptr<CClipObj>> removed =
+        clips->RemoveIf([&chosen](const CClipObj* clip) { return chosen.contains(clip); });
     // One walk over the library for all of them, not one per deleted item.
     QSet<QString> stillShown;
     m_pFolder->Root()->CollectPaths(stillShown);

@@ -45,10 +45,17 @@ TEST(OwningList, KeepsOrderAndOwnership)
         EXPECT_EQ(list.Find(list.GetAt(1)), 1u);
         EXPECT_EQ(list.Find(second.get()), std::nullopt);
 
+        list.AddTail(std::make_unique<Tracked>(6, &deaths));
+        const auto odd = list.RemoveIf([](const Tracked* t) { return t->value % 2 == 1; });
+        ASSERT_EQ(odd.size(), 1u);
+        EXPECT_EQ(odd[0]->value, 3);
+        EXPECT_EQ(Values(list), (std::vector<int>{4, 6})) << "the rest keeps its order";
+        EXPECT_EQ(deaths, 1);
+
         list.DeleteAll();
         EXPECT_EQ(deaths, 3);
         EXPECT_TRUE(list.IsEmpty());
         list.AddTail(std::make_unique<Tracked>(5, &deaths));
     }
-    EXPECT_EQ(deaths, 5) << "the list destroys what it holds; the removed one died with its owner";
+    EXPECT_EQ(deaths, 6) << "the list destroys what it holds; the removed one died with its owner";
 }

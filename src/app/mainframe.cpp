@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QDragEnterEvent>
 #include <QFileDialog>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QStatusBar>

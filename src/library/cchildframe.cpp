@@ -52,7 +52,7 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
 
     connect(m_pTree, &CNodeTreeView::folderSelected, m_pView, &CKestivoView::ShowFolder);
     connect(m_pTree, &CNodeTreeView::folderSelected, this, &CChildFrame::UpdateCommands);
-    connect(m_pView, &CKestivoView::selectionChanged, this, &CChildFrame::UpdateCommands);
+    connect(m_pView, &CKestivoView::selectionChanged, this, &CChildFrame::UpdateImageCommands);
     connect(m_pView, &CKestivoView::previewRequested, this, &CChildFrame::OnPreviewImage);
     m_pTree->Build(root);  // selects the root, which the grid then shows
     UpdateCommands();
@@ -106,12 +106,23 @@ QAction* CChildFrame::AddCommand(int id, const char* icon, const QString& prompt
 
 void CChildFrame::UpdateCommands()
 {
+    UpdateFolderCommands();
+    UpdateImageCommands();
+}
+
+void CChildFrame::UpdateFolderCommands()
+{
     const QTreeWidgetItem* selected = m_pTree->currentItem();
-    const int selectedImages = m_pView->GetSelectedCount();
     // As deep as the settings file may nest folders, so that what is saved can be read again.
     const CNodeObj* folder = CNodeTreeView::FolderOf(selected);
     Action(ids::ID_NEW_FOLDER)->setEnabled(folder && folder->Depth() < CNodeObj::kMaxDepth);
     Action(ids::ID_DELETE_FOLDER)->setEnabled(selected && selected->parent());
+}
+
+// Runs at every change of selection (once per item of a band or Select All): O(1).
+void CChildFrame::UpdateImageCommands()
+{
+    const int selectedImages = m_pView->GetSelectedCount();
     Action(ids::ID_PREVIEW_IMAGE)->setEnabled(selectedImages > 0);
     Action(ids::ID_DELETE_IMAGES)->setEnabled(selectedImages > 0);
     Action(ids::ID_SELECT_ALL)->setEnabled(m_pView->Count() != selectedImages);
@@ -182,9 +193,8 @@ void CChildFrame::AddImage(std::unique_ptr<CClipObj> clip)
         return;
     m_pView->DeselectAll();
     const QString path = clip->GetPath();
-    folder->AddClip(std::move(clip));
-    if (m_pView->Folder() != folder)
-        m_pView->ShowFolder(folder);  // the grid always shows the selected folder; keep it so
+    clip->SetSelected(false);  // the grid keeps count of its selection; it selects the item itself
+    folder->AddClip(std::move(clip));  // the selected folder is the one the grid shows
     m_pView->SetSelected(m_pView->Count() - 1, true);
     m_pView->UpdateLayout();
     if (m_pView->Current() >= 0)

@@ -57,6 +57,8 @@ private:
     QAction* AddCommand(int id, const char* icon, const QString& prompt, const QString& tip, const QKeySequence& key,
                         void (CChildFrame::*handler)());
     void CreateToolBar();
+    void UpdateFolderCommands();
+    void UpdateImageCommands();
 
     std::unique_ptr<CKestivoDoc> m_pDocument;
     QToolBar* m_wndToolBar = nullptr;  // children of the frame's widget

@@ -63,11 +63,10 @@ void CKestivoView::ShowFolder(CNodeObj* folder)
     const WaitCursor wait;
     DeselectAll();
     m_pFolder = folder;
-    m_nCurrent = -1;
     m_bBanding = false;
     PruneMissingFiles();
-    UpdateLayout();
-    ScrollToItem(0);
+    CountSelected();
+    m_nTopRow = 0;  // a folder is shown from its top
     UpdateLayout();
     viewport()->update();
     if (folder)
@@ -103,7 +102,6 @@ void CKestivoView::UpdateLayout()
     m_nVisibleRows = std::max(1, (client.height() - kGapY) / kRowPitch);
     m_nTotalRows = std::max(1, (Count() + m_nColumns - 1) / m_nColumns);
     m_nTopRow = std::max(0, std::min(m_nTopRow, m_nTotalRows - m_nVisibleRows));
-    CountSelected();
 
     m_inLayout = true;
     QScrollBar* bar = verticalScrollBar();
@@ -199,9 +197,8 @@ void CKestivoView::paintEvent(QPaintEvent* event)
 
 void CKestivoView::DrawItem(QPainter& painter, int index) const
 {
-    const QRect cell = GetItemRect(index);
-    painter.fillRect(cell, m_backColor);
-    ClipList()->GetAt(std::size_t(index))->Draw(painter, cell);
+    // The paint has filled the region with the background already.
+    ClipList()->GetAt(std::size_t(index))->Draw(painter, GetItemRect(index));
 }
 
 void CKestivoView::SetSelected(int index, bool select)
@@ -244,8 +241,8 @@ int CKestivoView::GetSelectedCount() const
     return m_nSelected;
 }
 
-// Counted again whenever the items change under the view; kept up by SetSelected in between, so
-// that the commands' enable rules cost nothing per selection change in a large folder.
+// Counted when a folder is shown and after a deletion; kept up by SetSelected in between, so that
+// the commands' enable rules cost nothing per selection change in a large folder.
 void CKestivoView::CountSelected()
 {
     m_nSelected = 0;
@@ -280,6 +277,7 @@ void CKestivoView::DeleteSelected()
             DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; its item goes
     }
     m_nCurrent = -1;
+    CountSelected();
     UpdateLayout();
     viewport()->update();
     Q_EMIT selectionChanged();

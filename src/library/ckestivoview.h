@@ -35,7 +35,7 @@ public:
     int Current() const { return m_nCurrent; }
 
     // Recomputes columns, rows and the scroll range from the viewport's size; call it after
-    // adding or removing items behind the view's back.
+    // adding an item behind the view's back (unselected: the view counts its selection).
     void UpdateLayout();
     // Scrolls to the page of rows that holds the item.
     void ScrollToItem(int index);

@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QtEndian>
 #include <cstring>
+#include <QImage>
 #include <qdrawutil.h>
 
 namespace {
@@ -29,15 +30,30 @@ QPalette EdgePalette()
     return palette;
 }
 
-// The thumbnail block as a picture: 24-bit blue-green-red rows, bottom-up, packed.
-QImage ThumbnailPicture(const QByteArray& block, int width, int height)
+// The thumbnail block's pixels as they are stored: 24-bit blue-green-red rows, packed, bottom-up
+// (so the picture reads upside down). No copy is made; the block must outlive the picture.
+QImage StoredThumbnail(const QByteArray& block, int width, int height)
 {
-    QImage picture(width, height, QImage::Format_BGR888);
-    const auto rowBytes = qsizetype(width) * 3;
-    const char* pixels = block.constData() + CClipObj::kThumbHeaderBytes;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(picture.scanLine(y), pixels + (height - 1 - y) * rowBytes, std::size_t(rowBytes));
-    return picture;
+    return QImage(reinterpret_cast<const uchar*>(block.constData()) + CClipObj::kThumbHeaderBytes, width, height,
+                  qsizetype(width) * 3, QImage::Format_BGR888);
+}
+
+// Built once: every cell of every paint uses them.
+const QPalette& Edges()
+{
+    static const QPalette edges = EdgePalette();
+    return edges;
+}
+
+const QFont& CaptionFont()
+{
+    static const QFont font = [] {
+        QFont f(QStringLiteral("Sans Serif"));
+        f.setStyleHint(QFont::SansSerif);
+        f.setPointSize(kCaptionPointSize);
+        return f;
+    }();
+    return font;
 }
 
 }  // namespace
@@ -57,7 +73,7 @@ void CClipObj::Draw(QPainter& painter, const QRect& cell) const
     painter.save();
     if (!m_bSelected)
         painter.fillRect(QRect(QPoint(left + s, top + s), QPoint(right - 1, bottom - 1)), Qt::black);
-    const QPalette edges = EdgePalette();
+    const QPalette& edges = Edges();
     const QBrush bodyBrush(kBody);
     qDrawWinPanel(&painter, body, edges, false, &bodyBrush);
 
@@ -69,17 +85,20 @@ void CClipObj::Draw(QPainter& painter, const QRect& cell) const
     painter.drawLine(caption.bottomLeft(), caption.bottomRight());
     painter.drawLine(caption.topRight(), caption.bottomRight());
 
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSize(kCaptionPointSize);
-    painter.setFont(font);
+    painter.setFont(CaptionFont());
     painter.setPen(kCaptionText);
     painter.setClipRect(caption);
     painter.drawText(caption, Qt::AlignCenter | Qt::TextSingleLine, m_strCaption);
     painter.setClipping(false);
 
-    if (HasThumbnail())
-        painter.drawImage(picture, ThumbnailPicture(m_thumb, m_thumbWidth, m_thumbHeight));
+    if (HasThumbnail()) {
+        // Mirrored about the picture's middle row, so the bottom-up rows come out upright.
+        painter.save();
+        painter.translate(0, 2 * picture.top() + picture.height());
+        painter.scale(1, -1);
+        painter.drawImage(QRectF(picture), StoredThumbnail(m_thumb, m_thumbWidth, m_thumbHeight));
+        painter.restore();
+    }
     // The sunken frame lies on the picture's outermost two pixels, as the edge of the old grid did.
     qDrawWinPanel(&painter, picture, edges, true, nullptr);
     painter.restore();

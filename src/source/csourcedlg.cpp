@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
+#include <utility>
 #include <QSlider>
 
 namespace {
@@ -100,14 +101,13 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
         return false;
     }
     m_fileInfo = std::move(candidate);
-    const QSignalBlocker block(m_slider);
-    m_slider->setRange(0, int(LastFrame()));
-    m_curFrame = std::min(frame, LastFrame());
-    m_slider->setValue(int(m_curFrame));
-    m_pGraph->SeekTo(m_curFrame);
+    {
+        const QSignalBlocker block(m_slider);
+        m_slider->setRange(0, int(LastFrame()));
+    }
+    m_slider->setEnabled(m_slider->maximum() != 0);
     m_pGraph->SetRate(rate);
-    ShowTimecode();
-    Q_EMIT stateChanged();
+    MoveTo(frame);
     return true;
 }
 
@@ -217,10 +217,15 @@ void CSourceDlg::ShowTimecode()
     m_timecode->SetTimecode(m_fileInfo.GetSysRef().FrameToTCString(m_curFrame));
 }
 
+// Follows playback. Everything else that changes the position or the state reports it itself, so
+// while nothing plays (but for the tick after it stopped) there is nothing to follow.
 void CSourceDlg::OnTimer()
 {
-    m_slider->setEnabled(m_slider->maximum() != 0);
-    if (m_pGraph->IsPlaying())
+    const bool playing = m_pGraph->IsPlaying();
+    if (!playing && !std::exchange(m_followedPlayback, false))
+        return;
+    m_followedPlayback = playing;
+    if (playing)
         m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());
     if (m_slider->value() != int(m_curFrame)) {
         const QSignalBlocker block(m_slider);

@@ -89,6 +89,7 @@ private:
     std::unique_ptr<CDSGraph> m_pGraph;
     std::uint32_t m_curFrame = 0;
     bool m_loading = false;
+    bool m_followedPlayback = false;  // the last tick saw playback
     double m_rate = 1.0;
     QSlider* m_slider = nullptr;
     CTimecodectrlctrl* m_timecode = nullptr;

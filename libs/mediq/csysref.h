@@ -24,7 +24,6 @@ public:
     // "HH:MM:SS:FF", the last field counting frames at the rounded nominal rate (30 for 29.97).
     QString FrameToTCString(std::uint32_t frame) const;
 
-    double FrameRate() const { return m_rate; }
     int NominalRate() const;
 
 private:

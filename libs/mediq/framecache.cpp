@@ -48,14 +48,6 @@ void FrameCache::EvictOverLimit()
     }
 }
 
-void FrameCache::Clear()
-{
-    std::lock_guard lock(m_mutex);
-    m_entries.clear();
-    m_ages.clear();
-    m_bytes = 0;
-}
-
 std::size_t FrameCache::Bytes() const
 {
     std::lock_guard lock(m_mutex);

@@ -21,7 +21,6 @@ public:
 
     SharedFrame Find(std::int64_t frame);
     void Insert(std::int64_t frame, SharedFrame picture);
-    void Clear();
 
     std::size_t Bytes() const;
     std::size_t Limit() const { return m_limit; }

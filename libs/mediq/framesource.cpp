@@ -56,6 +56,7 @@ std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const Progre
         return nullptr;
     if (index && index->streamIndex == source->m_index.streamIndex) {
         source->m_indexFromDisk = true;
+        source->m_formatAtStart = true;  // indexing would have read it to the end
     } else {
         index = BuildIndex(source->m_format.get(), source->m_index.streamIndex, progress, error);
         if (!index)
@@ -159,13 +160,16 @@ bool FrameSource::Reposition(std::uint32_t startPacket)
     ++m_counters.seeks;
     const IndexedPacket& start = m_index.packets[startPacket];
     int result = -1;
-    if (startPacket == 0) {
+    if (startPacket == 0 && m_formatAtStart) {
+        result = 0;  // just opened, nothing read: already where a reopen would put it
+    } else if (startPacket == 0) {
         // From the very beginning: reopening is the one way that every demuxer gets right. Should
         // the file have gone meanwhile, the open one is kept and sought to its start instead.
         QString error;
         FormatHandle previous = std::move(m_format);
         if (OpenFormat(error, true)) {
             result = 0;
+            m_formatAtStart = true;
         } else {
             qCInfo(lcMediq) << "reopening failed:" << error;
             m_format = std::move(previous);
@@ -177,6 +181,8 @@ bool FrameSource::Reposition(std::uint32_t startPacket)
         const std::int64_t ts = start.pts != AV_NOPTS_VALUE ? start.pts : start.dts;
         result = av_seek_frame(m_format.get(), m_index.streamIndex, ts, AVSEEK_FLAG_BACKWARD);
     }
+    if (startPacket != 0)
+        m_formatAtStart = false;  // a seek has moved it
     avcodec_flush_buffers(m_decoder.get());
     m_startPacket = startPacket;
     m_lastPacket = -1;
@@ -240,6 +246,7 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
             return Outcome::Failed;
         }
         const int result = av_read_frame(m_format.get(), m_packet.get());
+        m_formatAtStart = false;
         if (result < 0) {
             // The end (or a damaged tail): drain what the decoder still holds.
             avcodec_send_packet(m_decoder.get(), nullptr);

@@ -71,6 +71,8 @@ private:
     PacketHandle m_packet;
     FrameHandle m_frame;
     bool m_indexFromDisk = false;
+    // The container is freshly opened and nothing has been read from it: it stands at the start.
+    bool m_formatAtStart = false;
 
     // Decoder position: packets from m_startPacket on have been fed since the last seek, the last
     // one m_lastPacket (-1: none recognised yet). Frames are trusted only when their own start

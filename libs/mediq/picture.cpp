@@ -6,28 +6,38 @@
 #include <cstring>
 #include <vector>
 
-extern "C" {
-#include <libavutil/pixdesc.h>
-}
-
 namespace {
 
-bool Scale(const AVFrame& frame, int width, int height, AVPixelFormat format, int flags, std::uint8_t* out, int stride)
+// A scaler kept between pictures of the same size and format, with the colour matrix it was last
+// given: building one costs a sizeable part of scaling a frame.
+struct Scaler {
+    SwsHandle sws;
+    int space = -1;
+    int fullRange = -1;
+};
+
+bool Scale(Scaler& scaler, const AVFrame& frame, int width, int height, AVPixelFormat format, int flags,
+           std::uint8_t* out, int stride)
 {
-    SwsHandle sws(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), width, height, format, flags,
-                                 nullptr, nullptr, nullptr));
-    if (!sws)
+    SwsContext* const previous = scaler.sws.get();
+    scaler.sws.reset(sws_getCachedContext(scaler.sws.release(), frame.width, frame.height, AVPixelFormat(frame.format),
+                                          width, height, format, flags, nullptr, nullptr, nullptr));
+    if (!scaler.sws)
         return false;
     // The matrix the file declares (HD is BT.709), and full-range sources as such.
     const int space = frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709
         : frame.colorspace == AVCOL_SPC_BT2020_NCL      ? SWS_CS_BT2020
                                                         : SWS_CS_DEFAULT;
     const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
-    sws_setColorspaceDetails(sws.get(), sws_getCoefficients(space), fullRange, sws_getCoefficients(SWS_CS_DEFAULT),
-                             1, 0, 1 << 16, 1 << 16);
+    if (scaler.sws.get() != previous || space != scaler.space || fullRange != scaler.fullRange) {
+        sws_setColorspaceDetails(scaler.sws.get(), sws_getCoefficients(space), fullRange,
+                                 sws_getCoefficients(SWS_CS_DEFAULT), 1, 0, 1 << 16, 1 << 16);
+        scaler.space = space;
+        scaler.fullRange = fullRange;
+    }
     std::uint8_t* planes[4] = {out, nullptr, nullptr, nullptr};
     int strides[4] = {stride, 0, 0, 0};
-    return sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
+    return sws_scale(scaler.sws.get(), frame.data, frame.linesize, 0, frame.height, planes, strides) == height;
 }
 
 }  // namespace
@@ -35,14 +45,25 @@ bool Scale(const AVFrame& frame, int width, int height, AVPixelFormat format, in
 bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
 {
     // Grabs are written once and looked at closely: the careful filter.
-    return Scale(frame, width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, out,
-                 stride);
+    Scaler scaler;
+    return Scale(scaler, frame, width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
+                 out, stride);
 }
 
 bool ScaleForDisplay(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
 {
-    // Shown for a frame's time while playing or stepping: the quick filter, 32-bit rows.
-    return Scale(frame, width, height, AV_PIX_FMT_BGR0, SWS_BILINEAR, out, stride);
+    // Shown for a frame's time while playing or stepping: the quick filter, 32-bit rows, and one
+    // scaler per thread for the run of frames of one file.
+    thread_local Scaler scaler;
+    if (!Scale(scaler, frame, width, height, AV_PIX_FMT_BGR0, SWS_BILINEAR, out, stride))
+        return false;
+    // The unused fourth byte must read as opaque in an RGB32 image; RGB sources leave it unset.
+    for (int y = 0; y < height; ++y) {
+        auto* row = reinterpret_cast<std::uint32_t*>(out + std::ptrdiff_t(y) * stride);
+        for (int x = 0; x < width; ++x)
+            row[x] |= 0xFF000000u;
+    }
+    return true;
 }
 
 namespace {

@@ -1,6 +1,5 @@
 #include "cdsgraph.h"
 
-#include "csysref.h"
 #include "graphevents.h"
 #include "playbackengine.h"
 
@@ -23,8 +22,6 @@ void CDSGraph::Release()
     m_engine.reset();  // joins the decode thread before the widget it offers frames to goes
     delete m_widget.data();
     m_shared.reset();
-    m_frameCount = 0;
-    m_duration = 0;
 }
 
 int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, std::shared_ptr<FrameCache> cache,
@@ -37,17 +34,6 @@ int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, s
         return -1;
     }
     Release();
-    const MediaIndex& opened = source->Index();
-    m_frameCount = opened.FrameCount();
-    int w = 0, h = 0;
-    opened.DisplaySize(w, h);
-    m_width = w;
-    m_height = h;
-    const CSysRef timing(opened.frameRate, opened.variableTiming
-                                               ? std::make_shared<const std::vector<double>>(opened.frameTimes)
-                                               : nullptr);
-    m_duration = timing.FrameToSec(double(m_frameCount));
-
     m_widget = new CVideoWidget(videoWindow);
     SetVideoWindow(videoWindow);
     m_shared = std::make_shared<Shared>();
@@ -65,16 +51,6 @@ int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, s
     });
     m_error.clear();
     return 0;
-}
-
-double CDSGraph::GetDuration() const
-{
-    return m_duration;
-}
-
-std::int64_t CDSGraph::GetFrameCount() const
-{
-    return m_frameCount;
 }
 
 int CDSGraph::SeekTo(std::int64_t frame)
@@ -134,13 +110,6 @@ int CDSGraph::SetVideoWindow(QWidget* videoWindow)
     m_widget->setGeometry(videoWindow->rect());
     m_widget->show();
     return 0;
-}
-
-int CDSGraph::GetVideoSize(long& width, long& height) const
-{
-    width = m_width;
-    height = m_height;
-    return m_engine ? 0 : -1;
 }
 
 void CDSGraph::ProcessGraphEvents(EventCallback callback)

@@ -36,8 +36,6 @@ public:
              std::shared_ptr<FrameCache> cache = nullptr, const MediaIndex* index = nullptr);
     QString GetLastError() const { return m_error; }
 
-    double GetDuration() const;       // seconds
-    std::int64_t GetFrameCount() const;
     int SeekTo(std::int64_t frame);
     int Play();
     int Pause();
@@ -46,7 +44,6 @@ public:
     std::int64_t GetCurFrame() const;  // the frame on screen
     int SetRate(double rate);
     int SetVideoWindow(QWidget* videoWindow);
-    int GetVideoSize(long& width, long& height) const;
     void ProcessGraphEvents(EventCallback callback);
 
     CVideoWidget* VideoWidget() const { return m_widget; }
@@ -60,9 +57,6 @@ private:
     QPointer<CVideoWidget> m_widget;
     QPointer<QObject> m_notify;
     std::unique_ptr<PlaybackEngine> m_engine;
-    std::int64_t m_frameCount = 0;
-    double m_duration = 0;
-    long m_width = 0, m_height = 0;
     std::uint64_t m_generation = 0;
 
     struct Shared {

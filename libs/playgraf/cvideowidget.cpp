@@ -51,7 +51,6 @@ void CVideoWidget::Present()
         return;
     m_image = std::move(image);
     m_frame = frame;
-    ++m_shown;
     update();
     Q_EMIT frameShown(frame);
 }

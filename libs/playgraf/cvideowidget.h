@@ -23,7 +23,6 @@ public:
     // The frame on screen (-1 before any) and its picture, as delivered.
     std::int64_t CurrentFrame() const { return m_frame; }
     const QImage& CurrentImage() const { return m_image; }
-    std::uint64_t FramesShown() const { return m_shown; }
     // The size decoded pictures should have to fill the widget (any thread).
     QSize TargetSize() const;
 
@@ -47,5 +46,4 @@ private:
     std::atomic<int> m_width{0}, m_height{0};
     QImage m_image;
     std::int64_t m_frame = -1;
-    std::uint64_t m_shown = 0;
 };

@@ -24,12 +24,6 @@ QImage ToImage(const AVFrame& frame, const MediaIndex& index, QSize target)
         QImage image(size, QImage::Format_RGB32);
         if (!ScaleForDisplay(frame, size.width(), size.height(), image.bits(), int(image.bytesPerLine())))
             return {};
-        // The unused fourth byte must read as opaque in an RGB32 image.
-        for (int y = 0; y < image.height(); ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < image.width(); ++x)
-                row[x] |= 0xFF000000u;
-        }
         return image;
     }
     QImage image(size, QImage::Format_BGR888);

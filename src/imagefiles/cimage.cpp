@@ -63,8 +63,6 @@ bool CImage::Attach(std::unique_ptr<DibBitmap> bitmap, Orientation orientation)
     m_bpp = bitmap->bpp;
     m_pitch = bottomUp ? -int(stride) : int(stride);
     m_bits = bitmap->pixels.data() + (bottomUp ? (rows - 1) * stride : 0);
-    m_hasAlpha = false;
-    m_transparentIndex = -1;
     m_bitmap = std::move(bitmap);
     return true;
 }
@@ -75,7 +73,6 @@ void CImage::Destroy()
     m_bits = nullptr;
     m_width = m_height = m_pitch = m_bpp = 0;
     m_hasAlpha = false;
-    m_transparentIndex = -1;
 }
 
 const std::array<std::uint32_t, 256>& CImage::GetColorTable() const
@@ -215,32 +212,11 @@ QImage CImage::ToQImage() const
 {
     if (!m_bitmap)
         return {};
-    if (m_bpp == 4) {
-        QImage image(m_width, m_height, QImage::Format_Indexed8);
-        image.setColorTable(QtColorTable(m_bitmap->colors, 16));
-        for (int y = 0; y < m_height; ++y) {
-            const std::uint8_t* row = m_bits + std::ptrdiff_t(y) * m_pitch;
-            uchar* out = image.scanLine(y);
-            for (int x = 0; x < m_width; ++x)
-                out[x] = (x % 2) ? (row[x / 2] & 0x0F) : (row[x / 2] >> 4);
-        }
-        return image;
-    }
-    QImage image(m_width, m_height, QtFormatFor(m_bpp, m_hasAlpha));
-    if (m_bpp <= 8)
-        image.setColorTable(QtColorTable(m_bitmap->colors, 1 << m_bpp));
-    const auto rowBytes = std::size_t((std::int64_t(m_width) * m_bpp + 7) / 8);
-    for (int y = 0; y < m_height; ++y)
-        std::memcpy(image.scanLine(y), m_bits + std::ptrdiff_t(y) * m_pitch, rowBytes);
-    if (m_bpp == 32 && !m_hasAlpha) {
-        // The fourth byte of an RGB pixel is unused in a bitmap but must be 0xFF in an RGB32 QImage.
-        for (int y = 0; y < m_height; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-            for (int x = 0; x < m_width; ++x)
-                row[x] |= 0xFF000000u;
-        }
-    }
-    return image;
+    if (m_bpp == 4 || (m_bpp == 32 && !m_hasAlpha))
+        return ConvertedArea(QRect(0, 0, m_width, m_height));
+    // A picture of its own, top row first.
+    const QImage stored = StorageView();
+    return m_pitch < 0 ? stored.mirrored() : stored.copy();
 }
 
 bool CImage::Draw(QPainter* target, int destX, int destY, int destWidth, int destHeight, int srcWidth,

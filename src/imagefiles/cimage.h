@@ -47,8 +47,6 @@ public:
     int GetPitch() const { return m_pitch; }
     int GetBPP() const { return m_bpp; }
     bool HasAlpha() const { return m_hasAlpha; }
-    bool IsDibSection() const { return m_bitmap != nullptr; }
-    int GetTransparentIndex() const { return m_transparentIndex; }
     // The first byte of the top row; step by GetPitch() to the next row down.
     std::uint8_t* GetBits() { return m_bits; }
     const std::uint8_t* GetBits() const { return m_bits; }
@@ -97,5 +95,4 @@ private:
     int m_pitch = 0;
     int m_bpp = 0;
     bool m_hasAlpha = false;
-    int m_transparentIndex = -1;
 };

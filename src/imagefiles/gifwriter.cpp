@@ -125,9 +125,7 @@ QString GifError(int code)
 ImageStatus WriteGif(const IndexedPicture& picture, QByteArray& out)
 {
     // The colour map's size must be a power of two; unused entries stay black.
-    int mapSize = 2;
-    while (mapSize < picture.palette.size())
-        mapSize *= 2;
+    const int mapSize = 1 << GifBitSize(int(picture.palette.size()));
     std::vector<GifColorType> colors(std::size_t(mapSize), GifColorType{0, 0, 0});
     for (int i = 0; i < picture.palette.size(); ++i) {
         const QRgb c = picture.palette[i];

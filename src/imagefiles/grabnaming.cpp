@@ -5,9 +5,7 @@
 
 QString GrabBaseFromVideoPath(const QString& videoPath)
 {
-    const QString name = QFileInfo(videoPath).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? name : name.left(dot);
+    return QFileInfo(videoPath).completeBaseName();
 }
 
 QString BuildGrabName(const QString& base, std::uint32_t number)
@@ -30,7 +28,11 @@ GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::
     target.caption = grabName;
     target.path = folder + grabName + extension;
     // QFileInfo::exists is false for a dangling link, which a write would still follow.
-    for (int n = 2; QFileInfo(target.path).exists() || QFileInfo(target.path).isSymLink(); ++n) {
+    auto taken = [](const QString& path) {
+        const QFileInfo file(path);
+        return file.exists() || file.isSymLink();
+    };
+    for (int n = 2; taken(target.path); ++n) {
         target.caption = QStringLiteral("%1 (%2)").arg(grabName).arg(n);
         target.path = folder + target.caption + extension;
     }

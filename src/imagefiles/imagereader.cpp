@@ -147,10 +147,9 @@ ImageStatus CImage::LoadFromData(const QByteArray& bytes)
             Destroy();
             return ImageStatus::Fail(QStringLiteral("the picture's palette is empty or too large"));
         }
-        for (int i = 0; i < table.size(); ++i) {
-            const std::uint32_t entry = table[i] & 0x00FFFFFF;  // the palette's alpha is dropped
-            SetColorTable(i, 1, &entry);
-        }
+        static_assert(sizeof(QRgb) == sizeof(std::uint32_t));
+        // SetColorTable drops the palette's alpha.
+        SetColorTable(0, int(table.size()), reinterpret_cast<const std::uint32_t*>(table.constData()));
     }
     for (int y = 0; y < m_height; ++y) {
         std::uint8_t* row = m_bits + std::ptrdiff_t(y) * m_pitch;

@@ -4,7 +4,6 @@
 #include "ckestivoview.h"
 #include "cnodetreeview.h"
 #include "commandaction.h"
-#include "icons.h"
 #include "librarylog.h"
 #include "libraryprompts.h"
 #include "nodeobj.h"
@@ -24,7 +23,6 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     : QMdiSubWindow(parent), m_pDocument(std::make_unique<CKestivoDoc>())
 {
     setObjectName(QStringLiteral("LibraryFrame"));
-    InitKestivoIcons();
     // Maximised with a sizing border only: no caption, no system menu, nothing to close it by
     // accident.
     setWindowFlags(Qt::SubWindow | Qt::FramelessWindowHint);

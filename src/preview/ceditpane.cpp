@@ -2,11 +2,9 @@
 
 #include "ceditdlg.h"
 #include "commandaction.h"
-#include "icons.h"
 #include "resource.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -15,7 +13,6 @@ using namespace kestivo::ids;
 CEditPane::CEditPane(QWidget* parent) : QDockWidget(QString::fromLatin1(kestivo::text::kPreviewPane), parent)
 {
     setObjectName(QStringLiteral("PreviewPane"));
-    InitKestivoIcons();
     auto* body = new QWidget(this);
     m_wndPaneToolBar = new QToolBar(body);
     m_wndPaneToolBar->setObjectName(QStringLiteral("PreviewPaneToolBar"));
@@ -66,10 +63,8 @@ QAction* CEditPane::AddCommand(int id, const char* icon, const QString& prompt, 
 void CEditPane::UpdateCommands()
 {
     const bool shown = m_pDlg->HasImage();
-    for (QAction* action : std::as_const(m_actions)) {
-        if (action->isEnabled() != shown)
-            action->setEnabled(shown);
-    }
+    for (QAction* action : std::as_const(m_actions))
+        action->setEnabled(shown);
     Action(ID_PREVIEW_ZOOMIN)->setChecked(m_pDlg->IsZoomInChecked());
     Action(ID_PREVIEW_ZOOMOUT)->setChecked(m_pDlg->IsZoomOutChecked());
 }

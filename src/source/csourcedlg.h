@@ -61,7 +61,6 @@ public:
     CFileInfo& FileInfo() { return m_fileInfo; }
     CDSGraph& Graph() { return *m_pGraph; }
     QSlider* Slider() const { return m_slider; }
-    QWidget* VideoArea() const { return m_videoArea; }
     CTimecodectrlctrl* Timecode() const { return m_timecode; }
     void SetBackColor(ColorRef color);
     QSize sizeHint() const override { return QSize(480, 420); }

@@ -2,11 +2,9 @@
 
 #include "csourcedlg.h"
 #include "commandaction.h"
-#include "icons.h"
 #include "resource.h"
 
 #include <QAction>
-#include <QIcon>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -15,7 +13,6 @@ using namespace kestivo::ids;
 CSourcePane::CSourcePane(QWidget* parent) : QDockWidget(QString::fromLatin1(kestivo::text::kSourcePane), parent)
 {
     setObjectName(QStringLiteral("SourcePane"));
-    InitKestivoIcons();
     auto* body = new QWidget(this);
     m_toolBar = new QToolBar(body);
     m_toolBar->setObjectName(QStringLiteral("SourcePaneToolBar"));
@@ -77,7 +74,7 @@ void CSourcePane::UpdateCommands()
     const bool atHead = m_pDlg->CurrentFrame() == 0;
     const bool atTail = m_pDlg->CurrentFrame() == m_pDlg->LastFrame();
     const auto set = [this](int id, bool enabled) {
-        if (QAction* action = Action(id); action && action->isEnabled() != enabled)
+        if (QAction* action = Action(id))
             action->setEnabled(enabled);
     };
     set(ID_SOURCE_OPEN, true);

@@ -17,8 +17,7 @@ CTimecodectrlctrl::CTimecodectrlctrl(QWidget* parent) : QLabel(parent)
 
 void CTimecodectrlctrl::SetTimecode(const QString& text)
 {
-    if (text != this->text())
-        setText(text);
+    setText(text);  // QLabel does nothing for an unchanged text
 }
 
 void CTimecodectrlctrl::SetBackColor(ColorRef color)

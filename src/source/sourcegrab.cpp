@@ -6,7 +6,7 @@
 #include "setobj.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QScopeGuard>
 
 bool CSourceDlg::GrabFrame()
 {

@@ -112,7 +112,6 @@ std::optional<MediaIndex> BuildIndex(AVFormatContext* format, int stream, const 
         error = QStringLiteral("The video stream holds no pictures.");
         return std::nullopt;
     }
-    index.packets.front().flags |= IndexedPacket::kKey;  // decoding has to start somewhere
     index.ComputeDisplayOrder();
     if (index.FrameCount() == 0) {
         error = QStringLiteral("The video stream holds no pictures that are shown.");

@@ -77,8 +77,7 @@ std::optional<MediaIndex> LoadCachedIndex(const QString& videoPath)
     }
     if (in.status() != QDataStream::Ok)
         return std::nullopt;
-    // The same promises a freshly built index keeps: decoding starts at packet 0, frames exist.
-    index.packets.front().flags |= IndexedPacket::kKey;
+    // The same promise a freshly built index keeps: frames exist.
     index.ComputeDisplayOrder();
     if (index.FrameCount() == 0)
         return std::nullopt;

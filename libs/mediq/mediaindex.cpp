@@ -58,13 +58,20 @@ std::vector<std::uint32_t> OrderByPictureTypes(const std::vector<IndexedPacket>&
     return order;
 }
 
-std::vector<std::uint32_t> OrderByTimestamps(const std::vector<IndexedPacket>& packets)
+// The packets whose pictures are shown, in decoding order.
+std::vector<std::uint32_t> DisplayedPackets(const std::vector<IndexedPacket>& packets)
 {
     std::vector<std::uint32_t> order;
     for (std::uint32_t i = 0; i < packets.size(); ++i) {
         if (packets[i].IsDisplayed())
             order.push_back(i);
     }
+    return order;
+}
+
+std::vector<std::uint32_t> OrderByTimestamps(const std::vector<IndexedPacket>& packets)
+{
+    std::vector<std::uint32_t> order = DisplayedPackets(packets);
     std::stable_sort(order.begin(), order.end(),
                      [&packets](std::uint32_t a, std::uint32_t b) { return packets[a].pts < packets[b].pts; });
     return order;
@@ -74,6 +81,8 @@ std::vector<std::uint32_t> OrderByTimestamps(const std::vector<IndexedPacket>& p
 
 void MediaIndex::ComputeDisplayOrder()
 {
+    if (!packets.empty())
+        packets.front().flags |= IndexedPacket::kKey;  // decoding has to start somewhere
     bool allTyped = true, allTimed = true;
     for (const IndexedPacket& p : packets) {
         if (!p.IsDisplayed())
@@ -88,12 +97,8 @@ void MediaIndex::ComputeDisplayOrder()
     else
         displayToDecode.clear();
 
-    if (displayToDecode.empty()) {  // nothing better known: the decoding order
-        for (std::uint32_t i = 0; i < packets.size(); ++i) {
-            if (packets[i].IsDisplayed())
-                displayToDecode.push_back(i);
-        }
-    }
+    if (displayToDecode.empty())  // nothing better known: the decoding order
+        displayToDecode = DisplayedPackets(packets);
     decodeToDisplay.assign(packets.size(), -1);
     for (std::size_t frame = 0; frame < displayToDecode.size(); ++frame)
         decodeToDisplay[displayToDecode[frame]] = std::int32_t(frame);

@@ -55,5 +55,6 @@ struct MediaIndex {
     // The keyframe before packet, or packet itself when there is none earlier.
     std::uint32_t KeyBefore(std::uint32_t packet) const;
 
+    // Also marks packet 0 as a keyframe: decoding has to start somewhere.
     void ComputeDisplayOrder();
 };

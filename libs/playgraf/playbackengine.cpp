@@ -37,6 +37,16 @@ QImage ToImage(const AVFrame& frame, const MediaIndex& index, QSize target)
 
 }  // namespace
 
+// The sink is called without the lock: it may post to the user-interface thread, which may be
+// waiting for the lock to send a command.
+void PlaybackEngine::StopPlaying(std::unique_lock<std::mutex>& lock, long event)
+{
+    m_playing = false;
+    lock.unlock();
+    m_sink(event);
+    lock.lock();
+}
+
 PlaybackEngine::PlaybackEngine(std::unique_ptr<FrameSource> source, CVideoWidget* widget, EventSink sink)
     : m_source(std::move(source)), m_widget(widget), m_sink(std::move(sink)), m_thread([this] { Run(); })
 {
@@ -195,10 +205,7 @@ void PlaybackEngine::Run()
             m_current = frame;
             m_clockStale = true;
             if (!shown && m_playing) {
-                m_playing = false;
-                lock.unlock();
-                m_sink(graphevents::kErrorAbort);
-                lock.lock();
+                StopPlaying(lock, graphevents::kErrorAbort);
             }
             continue;
         }
@@ -210,10 +217,7 @@ void PlaybackEngine::Run()
         }
         const std::int64_t next = m_current + 1;
         if (next >= count) {
-            m_playing = false;
-            lock.unlock();
-            m_sink(graphevents::kComplete);
-            lock.lock();
+            StopPlaying(lock, graphevents::kComplete);
             continue;
         }
         const Clock::time_point due = DueTime(next);
@@ -228,10 +232,7 @@ void PlaybackEngine::Run()
         lock.lock();
         if (!decoded) {
             qCWarning(lcMediq) << "playback stopped:" << error;
-            m_playing = false;
-            lock.unlock();
-            m_sink(graphevents::kErrorAbort);
-            lock.lock();
+            StopPlaying(lock, graphevents::kErrorAbort);
             continue;
         }
         const auto interrupted = [this] { return m_stop || m_seekPending || !m_playing || m_clockStale; };

@@ -55,6 +55,8 @@ private:
     bool NeedsPrefetch() const;
     void Prefetch(std::unique_lock<std::mutex>& lock);
     void RestartClock(std::int64_t frame);
+    // Ends playing and reports event (graphevents) to the sink; called and returns with lock held.
+    void StopPlaying(std::unique_lock<std::mutex>& lock, long event);
     Clock::time_point DueTime(std::int64_t frame) const;
 
     std::unique_ptr<FrameSource> m_source;

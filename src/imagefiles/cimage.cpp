@@ -181,7 +181,9 @@ QVector<QRgb> QtColorTable(const std::array<std::uint32_t, 256>& colors, int cou
     return table;
 }
 
-QImage::Format QtFormatFor(int bpp, bool alpha)
+}  // namespace
+
+QImage::Format CImage::StorageFormat(int bpp, bool alpha)
 {
     switch (bpp) {
     case 1: return QImage::Format_Mono;
@@ -193,13 +195,11 @@ QImage::Format QtFormatFor(int bpp, bool alpha)
     }
 }
 
-}  // namespace
-
 // The stored rows as a QImage without copying them, in stored order (bottom-up images appear
 // upside down). Null for 4-bit images.
 QImage CImage::StorageView() const
 {
-    const QImage::Format format = QtFormatFor(m_bpp, m_hasAlpha);
+    const QImage::Format format = StorageFormat(m_bpp, m_hasAlpha);
     if (!m_bitmap || format == QImage::Format_Invalid)
         return {};
     QImage view(m_bitmap->pixels.data(), m_width, m_height, std::abs(m_pitch), format);

@@ -87,6 +87,9 @@ private:
     int NearestColorIndex(ColorRef color) const;
     QImage StorageView() const;
     QImage ConvertedArea(const QRect& area) const;
+    // The QImage format that reads pixels of this depth as a bitmap stores them; Invalid for 4
+    // bits, which QImage has no format for.
+    static QImage::Format StorageFormat(int bpp, bool alpha);
 
     std::unique_ptr<DibBitmap> m_bitmap;
     std::uint8_t* m_bits = nullptr;

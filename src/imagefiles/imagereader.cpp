@@ -65,18 +65,6 @@ TargetDepth DecideDepth(const QImage& decoded, int headerBits)
     return {32, decoded.hasAlphaChannel()};
 }
 
-QImage::Format CopyFormat(TargetDepth depth)
-{
-    switch (depth.bpp) {
-    case 1: return QImage::Format_Mono;
-    case 4:
-    case 8: return QImage::Format_Indexed8;
-    case 16: return QImage::Format_RGB555;
-    case 24: return QImage::Format_BGR888;
-    default: return depth.alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32;
-    }
-}
-
 // Greyscale decodes as an 8-bit palette image with a ramp of greys, as a bitmap holds it.
 QImage GreyToIndexed(const QImage& grey)
 {
@@ -137,7 +125,7 @@ ImageStatus CImage::LoadFromData(const QByteArray& bytes)
     if (depth.bpp < 8 && decoded.format() == QImage::Format_Indexed8 && decoded.colorCount() > (1 << depth.bpp))
         depth.bpp = 8;  // more colours than the header's depth holds: keep them all
     QImage source = decoded.format() == QImage::Format_Grayscale8 ? GreyToIndexed(decoded)
-                                                                   : decoded.convertToFormat(CopyFormat(depth));
+        : decoded.convertToFormat(depth.bpp == 4 ? QImage::Format_Indexed8 : StorageFormat(depth.bpp, depth.alpha));
     if (!Create(source.width(), source.height(), depth.bpp, depth.alpha ? kCreateAlpha : 0))
         return {E_OUTOFMEMORY, QStringLiteral("no memory for a %1 x %2 picture").arg(source.width()).arg(source.height())};
 

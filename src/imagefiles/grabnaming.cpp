@@ -1,6 +1,7 @@
 #include "grabnaming.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 QString GrabBaseFromVideoPath(const QString& videoPath)
@@ -32,9 +33,29 @@ GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::
         const QFileInfo file(path);
         return file.exists() || file.isSymLink();
     };
-    for (int n = 2; taken(target.path); ++n) {
+    for (int n = 2;; ++n) {
+        QFile reserved(target.path);
+        if (reserved.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return target;
+        if (!taken(target.path)) {
+            target.error = QStringLiteral("\"%1\" could not be created: %2").arg(target.path, reserved.errorString());
+            return target;
+        }
         target.caption = QStringLiteral("%1 (%2)").arg(grabName).arg(n);
         target.path = folder + target.caption + extension;
     }
-    return target;
+}
+
+QString SafeGrabBase(const QString& name)
+{
+    // 255 bytes is the usual limit of a file name; leave room for "_<number> (<n>).tiff".
+    constexpr qsizetype kMaxBaseBytes = 200;
+    QString safe;
+    for (const QChar c : name.trimmed())
+        safe += (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control) ? QLatin1Char('_') : c;
+    for (qsizetype i = 0; i < safe.size() && safe[i] == QLatin1Char('.'); ++i)
+        safe[i] = QLatin1Char('_');
+    while (safe.toUtf8().size() > kMaxBaseBytes)
+        safe.chop(safe.size() > 1 && safe[safe.size() - 1].isLowSurrogate() ? 2 : 1);
+    return safe.isEmpty() ? QStringLiteral("Capture") : safe;
 }

@@ -25,5 +25,13 @@ struct GrabTarget {
 
 // The file for a grab in imageDir (created when missing), of the given image type code (any code
 // outside 1..4 gives BMP). When "<grab name>.<ext>" exists, the first free "<grab name> (N).<ext>",
-// N = 2, 3, ..., is chosen, so that no grab replaces a file that an item may refer to.
+// N = 2, 3, ..., is chosen, so that no grab replaces a file that an item may refer to. The file is
+// created empty and exclusively before it is returned, so two grabs at once (two channels, or a
+// video and a channel) can never both take one name: the caller writes the picture over it, or
+// removes it when the picture cannot be written. Any thread.
 GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::int32_t imageType);
+
+// A grab base that is safe as a file name in the image directory whatever a device calls itself:
+// no folder separators, control characters or leading dots, not empty, and short enough to leave
+// room for the number and the extension.
+QString SafeGrabBase(const QString& name);

@@ -6,6 +6,7 @@
 #include "setobj.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QScopeGuard>
 
 bool CSourceDlg::GrabFrame()
@@ -30,6 +31,8 @@ bool CSourceDlg::GrabFrame()
     const GrabTarget target = BuildGrabPath(grabName, g_SetObj.m_imageDir, g_SetObj.m_imageType);
     ImageStatus status = target.ok() ? image.Save(target.path, target.encoder) : ImageStatus::Fail(target.error);
     if (!status.ok()) {
+        if (target.ok())
+            QFile::remove(target.path);  // the name was reserved for this grab
         // No item for a file that was never written: it would only vanish from the library later.
         Q_EMIT problem(tr("The grab was not saved: %1").arg(status.error));
         return false;

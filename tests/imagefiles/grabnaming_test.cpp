@@ -26,10 +26,34 @@ TEST(GrabNaming, PathTypeAndEncoder)
 
     EXPECT_TRUE(BuildGrabPath(QStringLiteral("x"), dir.path(), 4).path.endsWith(QStringLiteral("/x.tif")));
     for (const int code : {0, 5, -1}) {
-        const GrabTarget bmp = BuildGrabPath(QStringLiteral("b.c_0"), dir.path(), code);
-        EXPECT_TRUE(bmp.path.endsWith(QStringLiteral("/b.c_0.bmp"))) << code;
+        const GrabTarget bmp = BuildGrabPath(QStringLiteral("b.c_%1").arg(code), dir.path(), code);
+        EXPECT_TRUE(bmp.path.endsWith(QStringLiteral("/b.c_%1.bmp").arg(code))) << code;
         EXPECT_EQ(bmp.encoder, ImageFormatBMP);
     }
+}
+
+TEST(GrabNaming, AReservedNameIsNeverHandedOutTwice)
+{
+    QTemporaryDir dir;
+    const GrabTarget first = BuildGrabPath(QStringLiteral("Cam A_1"), dir.path(), 2);
+    const GrabTarget second = BuildGrabPath(QStringLiteral("Cam A_1"), dir.path(), 2);
+    EXPECT_TRUE(QFileInfo::exists(first.path));
+    EXPECT_EQ(second.caption, QStringLiteral("Cam A_1 (2)"));
+}
+
+TEST(GrabNaming, ChannelNamesBecomeSafeFileNames)
+{
+    const struct {
+        const char* name;
+        const char* base;
+    } cases[] = {
+        {"USB Video", "USB Video"}, {"../../etc/x", "___.._etc_x"}, {"a/b\\c", "a_b_c"},
+        {".hidden", "_hidden"},     {"..", "__"},                    {"tab\tname\n", "tab_name"},
+        {"   ", "Capture"},         {"", "Capture"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SafeGrabBase(QString::fromUtf8(c.name)), QString::fromUtf8(c.base)) << c.name;
+    EXPECT_LE(SafeGrabBase(QString(300, QChar(0x65e5))).toUtf8().size(), 200);
 }
 
 TEST(GrabNaming, ExistingFilesAreNeverChosen)

@@ -1,0 +1,3 @@
+#include "camlinklog.h"
+
+Q_LOGGING_CATEGORY(lcCamlink, "kestivo.camlink", QtInfoMsg)

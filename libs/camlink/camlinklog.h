@@ -1,0 +1,6 @@
+// The capture library's log category.
+#pragma once
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcCamlink)

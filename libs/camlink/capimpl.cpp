@@ -1,0 +1,222 @@
+// CCapBase's running of channels: starting pipelines, and what their buses and the device monitor
+// report.
+#include "capimpl.h"
+
+#include "camlinklog.h"
+#include "capprofile.h"
+#include "chancontrols.h"
+#include "formatlist.h"
+#include "usermessages.h"
+#include "v4l2controls.h"
+
+#include <QFile>
+
+namespace {
+
+bool IsV4l2Path(const QString& identity)
+{
+    return identity.startsWith(QLatin1String("/dev/video"));
+}
+
+}  // namespace
+
+CapChan* CCapBase::Impl::Find(int channel)
+{
+    if (channel < 0 || std::size_t(channel) >= chans.size()) {
+        error = QStringLiteral("there is no channel %1").arg(channel);
+        return nullptr;
+    }
+    return chans[std::size_t(channel)].get();
+}
+
+long CCapBase::Impl::Fail(const QString& message)
+{
+    error = message;
+    return -1;
+}
+
+GstElement* CCapBase::Impl::MakeSource(const CapChan& chan, QString* message) const
+{
+    if (!chan.info.isTest) {
+        GstElement* source = gst_device_create_element(chan.info.device.get(), nullptr);
+        if (!source)
+            *message = QStringLiteral("the device has no GStreamer source");
+        return source;
+    }
+    GError* error = nullptr;
+    GstElement* bin = gst_parse_bin_from_description(chan.info.description.toUtf8().constData(), TRUE, &error);
+    // A description with a recoverable mistake (an unknown property) still yields a bin; refuse it
+    // all the same, since it would not be what the description says.
+    if (error) {
+        *message = QString::fromUtf8(error->message);
+        g_clear_error(&error);
+        if (bin)
+            gst_object_unref(gst_object_ref_sink(bin));
+        return nullptr;
+    }
+    if (!bin)
+        *message = QStringLiteral("the description gave no source");
+    return bin;
+}
+
+PipelineSetup CCapBase::Impl::Setup(int channel, const CapChan& chan)
+{
+    PipelineSetup setup;
+    setup.isTest = chan.info.isTest;
+    setup.formatCaps = chan.format.ToCaps();
+    if (!chan.info.isTest && chan.format.IsDefault()) {
+        GstCapsPtr caps(gst_device_get_caps(chan.info.device.get()));
+        setup.formatCaps = DefaultDeviceCaps(caps.get());
+    }
+    setup.jpeg = !chan.info.isTest && setup.formatCaps.startsWith(QLatin1String("image/jpeg"));
+    setup.feed = chan.feed.get();
+    setup.context = q;
+    setup.onBusEvent = [this, channel, generation = chan.generation](const BusEvent& event) {
+        OnBusEvent(channel, generation, event);
+    };
+    return setup;
+}
+
+long CCapBase::Impl::Start(int channel)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    const QString& name = chan.info.name;
+    ++chan.generation;
+    if (!chan.info.available || (!chan.info.isTest && !chan.info.device))
+        return FailStart(channel, QStringLiteral("%1 is not connected").arg(name));
+    QString message;
+    GstElement* source = MakeSource(chan, &message);
+    if (!source)
+        return FailStart(channel, QStringLiteral("%1: %2").arg(name, message));
+    chan.pipeline = ChannelPipeline::Build(source, Setup(channel, chan), &message);
+    if (!chan.pipeline)
+        return FailStart(channel, QStringLiteral("%1: %2").arg(name, message));
+
+    // Devices expose their controls once open (READY), so the remembered ones go in between.
+    BusEvent failure;
+    const bool isDevice = !chan.info.isTest;
+    if (!chan.pipeline->SetState(GST_STATE_READY, &failure))
+        return FailStart(channel, StopMessage(name, failure, isDevice, false));
+    chan.usesDeviceBalance = isDevice && chan.pipeline->DeviceBalance();
+    ApplyRememberedControls(chan);
+    if (!chan.pipeline->SetState(GST_STATE_PLAYING, &failure))
+        return FailStart(channel, StopMessage(name, failure, isDevice, false));
+    if (chan.view)
+        chan.view->SetMessage({});
+    return 0;
+}
+
+long CCapBase::Impl::FailStart(int channel, const QString& message)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    chan.pipeline.reset();
+    if (chan.view)
+        chan.view->SetMessage(message);
+    qCInfo(lcCamlink) << "channel" << channel << "did not start:" << message;
+    QMetaObject::invokeMethod(
+        q,
+        [this, channel, message, generation = chan.generation] {
+            const CapChan& now = *chans[std::size_t(channel)];
+            if (now.generation == generation && !now.pipeline)
+                Q_EMIT q->chanStopped(channel, message);
+        },
+        Qt::QueuedConnection);
+    return Fail(message);
+}
+
+void CCapBase::Impl::StopByItself(int channel, const QString& message)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    chan.pipeline.reset();
+    if (chan.view)
+        chan.view->SetMessage(message);
+    qCInfo(lcCamlink) << "channel" << channel << "stopped:" << message;
+    Q_EMIT q->chanStopped(channel, message);
+}
+
+void CCapBase::Impl::OnBusEvent(int channel, quint64 generation, const BusEvent& event)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    if (!chan.pipeline || chan.generation != generation)
+        return;  // from a pipeline that is gone already
+    if (!event.debug.isEmpty())
+        qCInfo(lcCamlink) << "channel" << channel << event.text << event.debug;
+    const bool isDevice = !chan.info.isTest;
+    const bool gone = isDevice
+                      && (!chan.info.available
+                          || (chan.info.identity.startsWith(QLatin1Char('/')) && !QFile::exists(chan.info.identity)));
+    StopByItself(channel, StopMessage(chan.info.name, event, isDevice, gone));
+}
+
+void CCapBase::Impl::OnDevice(bool added, const std::shared_ptr<GstDevice>& device)
+{
+    const QString identity = DeviceIdentity(device.get());
+    for (std::size_t i = 0; i < chans.size(); ++i) {
+        CapChan& chan = *chans[i];
+        if (chan.info.isTest || chan.info.identity != identity)
+            continue;
+        const int channel = int(i);
+        if (added) {
+            chan.info.device = device;  // the old element would point at a stale node
+            if (!chan.info.available) {
+                chan.info.available = true;
+                Q_EMIT q->chanAvailabilityChanged(channel, true);
+            }
+        } else if (chan.info.available) {
+            chan.info.available = false;
+            if (chan.pipeline)
+                StopByItself(channel, QStringLiteral("%1 was disconnected").arg(chan.info.name));
+            Q_EMIT q->chanAvailabilityChanged(channel, false);
+        }
+        return;
+    }
+    qCInfo(lcCamlink) << "device" << identity << (added ? "added" : "removed") << "(not a channel of this run)";
+}
+
+GstColorBalance* CCapBase::Impl::ActiveBalance(const CapChan& chan) const
+{
+    if (!chan.pipeline)
+        return nullptr;
+    return chan.usesDeviceBalance ? chan.pipeline->DeviceBalance() : chan.pipeline->BalanceElement();
+}
+
+int CCapBase::Impl::DeviceDefault(CapChan& chan, const QString& control)
+{
+    if (IsV4l2Path(chan.info.identity)) {
+        if (!chan.v4l2Defaults)
+            chan.v4l2Defaults = V4l2ControlDefaults(chan.info.identity);
+        if (auto it = chan.v4l2Defaults->constFind(control); it != chan.v4l2Defaults->cend())
+            return *it;
+    }
+    return chan.firstValues.value(control);
+}
+
+QList<CapControl> CCapBase::Impl::LiveControls(CapChan& chan)
+{
+    if (!chan.usesDeviceBalance) {
+        chan.knownControls = BalanceElementControls(ActiveBalance(chan));
+        return chan.knownControls;
+    }
+    QList<CapControl> controls = ReadControls(ActiveBalance(chan));
+    for (CapControl& control : controls) {
+        if (!chan.firstValues.contains(control.name))
+            chan.firstValues.insert(control.name, control.value);
+        control.defaultValue = DeviceDefault(chan, control.name);
+    }
+    chan.knownControls = controls;
+    return controls;
+}
+
+void CCapBase::Impl::ApplyRememberedControls(CapChan& chan)
+{
+    GstColorBalance* balance = ActiveBalance(chan);
+    if (!balance)
+        return;
+    if (chan.usesDeviceBalance)
+        LiveControls(chan);  // reads the device's own values first: they are its defaults of last resort
+    const QHash<QString, int> remembered = capprofile::Controls(chan.info.identity);
+    for (auto it = remembered.cbegin(); it != remembered.cend(); ++it) {
+        if (!WriteControl(balance, it.key(), it.value()))
+            qCInfo(lcCamlink) << chan.info.name << "has no control" << it.key() << "any more";
+    }
+}

@@ -1,0 +1,52 @@
+// CCapBase's private state: the channels and what runs them. User-interface thread only.
+#pragma once
+
+#include "ccapbase.h"
+#include "chanfeed.h"
+#include "channellist.h"
+#include "channelpipeline.h"
+#include "chanview.h"
+#include "devicewatch.h"
+
+#include <QHash>
+#include <QPointer>
+#include <optional>
+#include <vector>
+
+struct CapChan {
+    ChannelInfo info;
+    CapFormat format;
+    std::unique_ptr<CChanFeed> feed;
+    std::unique_ptr<ChannelPipeline> pipeline;  // only while playing
+    bool usesDeviceBalance = false;
+    quint64 generation = 0;  // bumped at every start; bus events of older pipelines are ignored
+    QPointer<CChanView> view;
+    QList<CapControl> knownControls;  // as last seen while playing
+    QHash<QString, int> firstValues;  // a device's control values as first read in this run
+    std::optional<QHash<QString, int>> v4l2Defaults;
+};
+
+struct CCapBase::Impl {
+    CCapBase* q = nullptr;
+    std::vector<std::unique_ptr<CapChan>> chans;
+    std::unique_ptr<DeviceWatch> watch;
+    QString error;
+
+    CapChan* Find(int channel);
+    long Fail(const QString& message);
+
+    long Start(int channel);
+    long FailStart(int channel, const QString& message);
+    void StopByItself(int channel, const QString& message);
+    void OnBusEvent(int channel, quint64 generation, const BusEvent& event);
+    void OnDevice(bool added, const std::shared_ptr<GstDevice>& device);
+
+    GstColorBalance* ActiveBalance(const CapChan& chan) const;
+    QList<CapControl> LiveControls(CapChan& chan);
+    void ApplyRememberedControls(CapChan& chan);
+
+private:
+    GstElement* MakeSource(const CapChan& chan, QString* error) const;
+    PipelineSetup Setup(int channel, const CapChan& chan);
+    int DeviceDefault(CapChan& chan, const QString& control);
+};

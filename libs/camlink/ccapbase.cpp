@@ -1,0 +1,225 @@
+#include "ccapbase.h"
+
+#include "capdialogs.h"
+#include "capimpl.h"
+#include "capprofile.h"
+#include "chancontrols.h"
+#include "chanview.h"
+#include "formatlist.h"
+
+#include <algorithm>
+
+CCapBase::CCapBase(QObject* parent) : QObject(parent), d(std::make_unique<Impl>())
+{
+    EnsureGstInit();
+    d->q = this;
+    QList<ChannelInfo> infos;
+    if (qEnvironmentVariableIsSet("KESTIVO_TEST_CHANNELS")) {
+        infos = ParseTestChannels(qEnvironmentVariable("KESTIVO_TEST_CHANNELS"));
+    } else {
+        d->watch = std::make_unique<DeviceWatch>(
+            this, [this](bool added, std::shared_ptr<GstDevice> device) { d->OnDevice(added, device); });
+        infos = EnumerateDevices(d->watch->Monitor());
+    }
+    for (qsizetype i = 0; i < infos.size(); ++i) {
+        auto chan = std::make_unique<CapChan>();
+        chan->info = std::move(infos[i]);
+        chan->format = capprofile::Format(chan->info.identity);
+        chan->feed = std::make_unique<CChanFeed>(int(i));
+        d->chans.push_back(std::move(chan));
+    }
+}
+
+CCapBase::~CCapBase()
+{
+    // Setting each pipeline to NULL joins its streaming threads: no callback or frame after this.
+    for (auto& chan : d->chans)
+        chan->pipeline.reset();
+    d->watch.reset();
+    for (auto& chan : d->chans)
+        delete chan->view.data();
+}
+
+int CCapBase::GetChanCount() const
+{
+    return int(d->chans.size());
+}
+
+QString CCapBase::GetChanName(int channel) const
+{
+    // Any thread: the channel list is fixed, and LastError is not touched.
+    if (channel < 0 || std::size_t(channel) >= d->chans.size())
+        return {};
+    return d->chans[std::size_t(channel)]->info.name;
+}
+
+QString CCapBase::GetChanIdentity(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan ? chan->info.identity : QString();
+}
+
+QString CCapBase::LastError() const
+{
+    return d->error;
+}
+
+CapChanStats CCapBase::GetChanStats(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan ? CapChanStats{chan->feed->Produced(), chan->feed->Painted()} : CapChanStats{};
+}
+
+bool CCapBase::IsChanPlaying(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan && chan->pipeline;
+}
+
+long CCapBase::SetChanWindow(int channel, QWidget* window)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    if (chan->view && chan->view->Window() == window)
+        return 0;
+    delete chan->view.data();
+    if (!window) {
+        chan->feed->SetView(nullptr);
+        return 0;
+    }
+    CChanFeed* feed = chan->feed.get();
+    chan->view = new CChanView(window, [feed] { feed->CountPainted(); });
+    feed->SetView(chan->view);
+    return 0;
+}
+
+long CCapBase::SetChanCallBack(int channel, CapFrameCallback callback, void* user)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    chan->feed->SetCallback(callback, user);
+    return 0;
+}
+
+long CCapBase::PlayChan(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    return chan->pipeline ? 0 : d->Start(channel);
+}
+
+long CCapBase::PauseChan(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    chan->pipeline.reset();
+    return 0;
+}
+
+long CCapBase::FormatChan(int channel, QWidget* parent)
+{
+    if (!d->Find(channel))
+        return -1;
+    CCapFormatDlg dialog(GetChanFormats(channel), GetChanFormat(channel), parent);
+    dialog.setWindowTitle(QStringLiteral("Format of %1").arg(GetChanName(channel)));
+    if (dialog.exec() != QDialog::Accepted)
+        return 0;
+    return SetChanFormat(channel, dialog.Chosen());
+}
+
+long CCapBase::ConfigChan(int channel, QWidget* parent)
+{
+    if (!d->Find(channel))
+        return -1;
+    CCapConfigDlg dialog(this, channel, parent);
+    dialog.setWindowTitle(QStringLiteral("Picture of %1").arg(GetChanName(channel)));
+    dialog.exec();
+    return 0;
+}
+
+QList<CapFormat> CCapBase::GetChanFormats(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return {};
+    if (chan->info.isTest)
+        return TestChannelFormats();
+    if (!chan->info.device)
+        return {CapFormat{}};
+    GstCapsPtr caps(gst_device_get_caps(chan->info.device.get()));
+    return DeviceFormats(caps.get());
+}
+
+CapFormat CCapBase::GetChanFormat(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan ? chan->format : CapFormat{};
+}
+
+long CCapBase::SetChanFormat(int channel, const CapFormat& format)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    chan->format = format;
+    capprofile::SetFormat(chan->info.identity, format);
+    if (!chan->pipeline)
+        return 0;
+    // Renegotiating a running device is unreliable across drivers; a fresh pipeline always works.
+    chan->pipeline.reset();
+    return d->Start(channel);
+}
+
+QList<CapControl> CCapBase::GetChanControls(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return {};
+    if (chan->pipeline)
+        return d->LiveControls(*chan);
+    QList<CapControl> controls = chan->knownControls;
+    if (controls.isEmpty() && chan->info.isTest)
+        controls = BalanceElementControls();
+    const QHash<QString, int> remembered = capprofile::Controls(chan->info.identity);
+    for (CapControl& control : controls)
+        control.value = remembered.value(control.name, control.value);
+    return controls;
+}
+
+long CCapBase::SetChanControl(int channel, const QString& control, int value)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    const QList<CapControl> controls = GetChanControls(channel);
+    const auto known = std::find_if(controls.cbegin(), controls.cend(), [&](const CapControl& c) {
+        return c.name.compare(control, Qt::CaseInsensitive) == 0;
+    });
+    // A device not yet played this run has unknown controls: remember the value for its next start.
+    if (known == controls.cend() && !controls.isEmpty())
+        return d->Fail(QStringLiteral("%1 has no control \"%2\"").arg(chan->info.name, control));
+    const QString name = known == controls.cend() ? control : known->name;
+    if (known != controls.cend())
+        value = qBound(known->minimum, value, known->maximum);
+    if (chan->pipeline && !WriteControl(d->ActiveBalance(*chan), name, value))
+        return d->Fail(QStringLiteral("%1 has no control \"%2\"").arg(chan->info.name, control));
+    capprofile::SetControl(chan->info.identity, name, value);
+    return 0;
+}
+
+long CCapBase::ResetChanControls(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan)
+        return -1;
+    if (chan->pipeline) {
+        for (const CapControl& control : d->LiveControls(*chan))
+            WriteControl(d->ActiveBalance(*chan), control.name, control.defaultValue);
+    }
+    capprofile::ForgetControls(chan->info.identity);
+    return 0;
+}

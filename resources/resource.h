@@ -52,11 +52,22 @@ inline constexpr int ID_PREVIEW_FITSIZE = 32804;
 inline constexpr int ID_PREVIEW_JUMP = 32806;
 inline constexpr int ID_PREVIEW_EDIT = 32807;
 
+// A capture pane's commands.
+inline constexpr int ID_CAM_FORMAT = 32808;
+inline constexpr int ID_CAM_PROPERTY = 32809;
+inline constexpr int ID_CAM_PREVIEW = 32810;
+inline constexpr int ID_CAM_STOP = 32811;
+inline constexpr int ID_CAM_GRAB = 32812;
+// Grabs from every channel that is previewing (main frame).
+inline constexpr int ID_GRAB_ALL_CHANNELS = 32813;
+
 // Panes.
 inline constexpr int IDC_PREVIEW_PANE = 311;
 inline constexpr int IDC_PREVIEW_TOOLBAR = 313;
 inline constexpr int IDC_SOURCE_PANE = 316;
 inline constexpr int IDC_SOURCE_TOOLBAR = 317;
+inline constexpr int IDC_CAM_PANE_FIRST = 312;  // capture pane i is 312 + i
+inline constexpr int kMaxCamPanes = 4;
 
 // Application looks, stored in the profile as "ApplicationLook".
 inline constexpr int ID_VIEW_APPLOOK_FIRST = 210;

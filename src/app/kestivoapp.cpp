@@ -117,8 +117,11 @@ void CKestivoApp::ShowStartupWarning(const QString& message)
 
 int CKestivoApp::ExitInstance(int exitCode)
 {
-    if (m_pMainFrame)
+    if (m_pMainFrame) {
         Profile().setValue(kProfileWindowState, m_pMainFrame->saveState());
+        // A grab being written now reaches the library before the library is saved.
+        m_pMainFrame->StopCapture();
+    }
     SaveSettingsAtExit();
     // Released only after the save, so that a new start reads the file just written.
     if (m_instance)

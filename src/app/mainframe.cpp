@@ -1,9 +1,13 @@
 #include "mainframe.h"
 
+#include "ccamdlg.h"
+#include "ccampane.h"
+#include "ccapbase.h"
 #include "cchildframe.h"
 #include "ceditdlg.h"
 #include "ceditpane.h"
 #include "clipobj.h"
+#include "commandaction.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
 #include "logging.h"
@@ -11,6 +15,8 @@
 #include "setobj.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QToolBar>
 #include <QDragEnterEvent>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -50,6 +56,63 @@ void CMainFrame::CreateDockingWindows()
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
+    CreateCapturePanes();
+}
+
+// The channels join the source's tab group in channel order, the last one in front.
+void CMainFrame::CreateCapturePanes()
+{
+    {
+        // Looking for devices can take a moment.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_pCapBase = std::make_unique<CCapBase>();
+        QApplication::restoreOverrideCursor();
+    }
+    const int count = std::min(m_pCapBase->GetChanCount(), ids::kMaxCamPanes);
+    QDockWidget* previous = m_wndSourcePane;
+    for (int channel = 0; channel < count; ++channel) {
+        auto* pane = new CCamPane(m_pCapBase.get(), channel, this);
+        CCamDlg* dialog = pane->Dialog();
+        dialog->SetBackColor(g_SetObj.m_backColor);
+        dialog->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
+        connect(dialog, &CCamDlg::problem, this, &CMainFrame::ReportProblem);
+        connect(dialog, &CCamDlg::status, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
+        connect(dialog, &CCamDlg::stateChanged, this, &CMainFrame::UpdateCaptureCommands);
+        tabifyDockWidget(previous, pane);
+        previous = pane;
+        m_wndCamPanes.append(pane);
+    }
+    if (!m_wndCamPanes.isEmpty())
+        m_wndCamPanes.last()->raise();
+    qCInfo(lcApp) << m_pCapBase->GetChanCount() << "capture channels," << count << "with panes";
+}
+
+void CMainFrame::OnGrabAllChannels()
+{
+    for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
+        if (!pane->Dialog()->IsStopped())
+            pane->Dialog()->GrabImage();
+    }
+}
+
+void CMainFrame::UpdateCaptureCommands()
+{
+    const bool previewing = std::any_of(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
+                                        [](const CCamPane* pane) { return !pane->Dialog()->IsStopped(); });
+    if (QAction* grabAll = Action(ids::ID_GRAB_ALL_CHANNELS))
+        grabAll->setEnabled(previewing);
+}
+
+void CMainFrame::StopCapture()
+{
+    m_closing = true;
+    for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
+        disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
+        pane->Dialog()->Shutdown();
+    }
+    qDeleteAll(m_wndCamPanes);
+    m_wndCamPanes.clear();
+    m_pCapBase.reset();
 }
 
 CChildFrame* CMainFrame::LibraryFrame() const
@@ -104,6 +167,11 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     if (!clip)
         return;
     statusBar()->showMessage(tr("Grabbed %1").arg(clip->GetPath()), 5000);
+    if (!m_pLibraryFrame && m_closing) {
+        // A grab finished while the frame goes: no window to open, but the item is kept.
+        g_SetObj.m_pRootNode->AddClip(std::move(clip));
+        return;
+    }
     if (!m_pLibraryFrame)
         OnFileNew();
     m_pLibraryFrame->AddImage(std::move(clip));
@@ -159,6 +227,7 @@ void CMainFrame::dropEvent(QDropEvent* event)
 
 CMainFrame::~CMainFrame()
 {
+    StopCapture();
     // The library window goes with the frame's children; its going must not update the menus of
     // a frame that is half destroyed.
     if (m_pLibraryFrame)
@@ -214,15 +283,38 @@ void CMainFrame::CreateMenus()
     QMenu* panes = viewMenu->addMenu(tr("&Toolbars and Docking Windows"));
     panes->addAction(m_wndSourcePane->toggleViewAction());
     panes->addAction(m_wndPreviewPane->toggleViewAction());
+    for (CCamPane* pane : std::as_const(m_wndCamPanes))
+        panes->addAction(pane->toggleViewAction());
     QAction* statusBarShown = AddCommand(viewMenu, ids::ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"));
     statusBarShown->setCheckable(true);
     statusBarShown->setChecked(true);
     connect(statusBarShown, &QAction::toggled, statusBar(), &QWidget::setVisible);
 
+    CreateCaptureToolBar();
+
     QMenu* helpMenu = menuBar()->addMenu(tr(text::kMenuHelp));
     QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),
                                 tr("Display program information, version number and copyright"));
     about->setMenuRole(QAction::AboutRole);
+}
+
+// Grab All Channels: one press grabs the next frame of every channel that is previewing. Its key
+// is window-wide, unlike the panes' own G.
+void CMainFrame::CreateCaptureToolBar()
+{
+    if (m_wndCamPanes.isEmpty())
+        return;
+    QToolBar* toolBar = addToolBar(tr("Capture"));
+    toolBar->setObjectName(QStringLiteral("CaptureToolBar"));
+    QAction* grabAll = MakeCommandAction(this, ids::ID_GRAB_ALL_CHANNELS, "graball",
+                                         tr("Grab an image from every channel that is previewing"),
+                                         tr("Grab All Channels"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
+    grabAll->setShortcutContext(Qt::WindowShortcut);
+    addAction(grabAll);
+    toolBar->addAction(grabAll);
+    connect(grabAll, &QAction::triggered, this, &CMainFrame::OnGrabAllChannels);
+    m_actions.insert(ids::ID_GRAB_ALL_CHANNELS, grabAll);
+    UpdateCaptureCommands();
 }
 
 // F6 and Shift+F6 move the keyboard focus between the library window and the panes.
@@ -245,7 +337,11 @@ void CMainFrame::FocusNextPane(int direction)
     QList<QWidget*> panes;
     if (m_pLibraryFrame)
         panes.append(m_pLibraryFrame);
-    for (QDockWidget* pane : {static_cast<QDockWidget*>(m_wndSourcePane), static_cast<QDockWidget*>(m_wndPreviewPane)}) {
+    QList<QDockWidget*> docks{m_wndSourcePane};
+    for (CCamPane* pane : std::as_const(m_wndCamPanes))
+        docks.append(pane);
+    docks.append(m_wndPreviewPane);
+    for (QDockWidget* pane : std::as_const(docks)) {
         if (pane->isVisible())
             panes.append(pane);
     }

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <memory>
 
+class CCamPane;
+class CCapBase;
 class CChildFrame;
 class CClipObj;
 class CEditPane;
@@ -26,6 +28,9 @@ public:
     QMdiArea* MdiArea() const { return m_mdiArea; }
     CSourcePane* SourcePane() const { return m_wndSourcePane; }
     CEditPane* PreviewPane() const { return m_wndPreviewPane; }
+    // One capture pane per channel, for the first four channels.
+    const QList<CCamPane*>& CamPanes() const { return m_wndCamPanes; }
+    CCapBase* CapBase() const { return m_pCapBase.get(); }
 
     // The open library window, or nullptr.
     CChildFrame* LibraryFrame() const;
@@ -44,6 +49,11 @@ public:
     void OnPreviewClip(CClipObj* clip);
     // Opens a video file in the source (the command line, a drop).
     void OpenVideo(const QString& path);
+    // Grabs the next frame of every channel that is previewing.
+    void OnGrabAllChannels();
+    // Ends the capture side: every channel stops, every grab under way is finished and reaches
+    // the library, the capture panes go. Called before the library is saved at exit; idempotent.
+    void StopCapture();
     // Tells the user: the status bar, and a message box unless quiet (tests, batch runs).
     void ReportProblem(const QString& message);
     void SetQuiet(bool quiet) { m_quiet = quiet; }
@@ -60,7 +70,10 @@ private:
     QAction* AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip);
     void CreateMenus();
     void CreateDockingWindows();
+    void CreateCapturePanes();
+    void UpdateCaptureCommands();
     void CreatePaneKeys();
+    void CreateCaptureToolBar();
     void FocusNextPane(int direction);
     // Shows the File menu of "no library open" or of "library open", as the window's state is.
     void UpdateMenus();
@@ -71,6 +84,9 @@ private:
     QMenu* m_fileMenuLibrary = nullptr;
     CSourcePane* m_wndSourcePane = nullptr;
     CEditPane* m_wndPreviewPane = nullptr;
+    std::unique_ptr<CCapBase> m_pCapBase;  // before the panes that use it are made, after they go
+    QList<CCamPane*> m_wndCamPanes;
     bool m_quiet = false;
+    bool m_closing = false;  // StopCapture has begun: no more windows are opened
     QHash<int, QAction*> m_actions;
 };

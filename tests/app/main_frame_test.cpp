@@ -1,3 +1,4 @@
+#include "ccapbase.h"
 #include "cchildframe.h"
 #include "ceditdlg.h"
 #include "ceditpane.h"
@@ -17,6 +18,7 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -134,4 +136,16 @@ TEST(MainFrame, APreviewGoesToThePreviewAndAVideoItemAlsoToTheSource)
     clip.SetNumber(4);
     frame.OnPreviewClip(&clip);
     EXPECT_EQ(source->CurrentFrame(), 4u) << "the same file moves to the frame";
+}
+
+// With no capture device the frame has no capture pane and no capture toolbar.
+TEST(MainFrame, NoDeviceAndNoTestChannelsMeanNoCapturePane)
+{
+    qunsetenv("KESTIVO_TEST_CHANNELS");
+    CMainFrame frame;
+    if (frame.CapBase()->GetChanCount() > 0)
+        GTEST_SKIP() << "this machine has a capture device";
+    EXPECT_TRUE(frame.CamPanes().isEmpty());
+    EXPECT_EQ(frame.Action(ids::ID_GRAB_ALL_CHANNELS), nullptr);
+    EXPECT_EQ(frame.findChild<QToolBar*>(QStringLiteral("CaptureToolBar")), nullptr);
 }

@@ -42,7 +42,8 @@ void CChanView::ShowSample(GstSample* sample)
                          GST_VIDEO_FRAME_WIDTH(&m_frame), GST_VIDEO_FRAME_HEIGHT(&m_frame),
                          GST_VIDEO_FRAME_PLANE_STRIDE(&m_frame, 0), QImage::Format_BGR888);
     }
-    m_message.clear();
+    if (!m_message.isEmpty())
+        SetMessage(QString());
     m_counted = false;
     update();
 }
@@ -50,6 +51,7 @@ void CChanView::ShowSample(GstSample* sample)
 void CChanView::SetMessage(const QString& message)
 {
     m_message = message;
+    setToolTip(message);  // also readable where the text is cut
     if (!message.isEmpty())
         ReleaseFrame();
     update();

@@ -82,13 +82,42 @@ TEST_F(CamPane, CommandsFollowThePreviewAndAGrabReachesTheSink)
     EXPECT_EQ(States(*pane), kStopped);
 }
 
-TEST_F(CamPane, AChannelThatEndsReturnsToStopped)
+TEST_F(CamPane, AChannelThatEndsSaysSoAndReturnsToStopped)
 {
     MakeChannels();
     auto pane = MakePane(1);
     pane->Action(ID_CAM_PREVIEW)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] { return pane->Dialog()->IsStopped(); }, 10000));
     EXPECT_EQ(States(*pane), kStopped);
+    const QWidget* view = pane->Dialog()->VideoWindow()->findChild<QWidget*>(QStringLiteral("CapChanView"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->toolTip().startsWith(QStringLiteral("Short"))) << view->toolTip().toStdString();
+}
+
+// Each channel counts its own grabs, and a format chosen for a channel sizes its grabs.
+TEST_F(CamPane, GrabsAreNamedPerChannelAndSizedByTheChosenFormat)
+{
+    UseTestChannels(QStringLiteral("A=videotestsrc is-live=true;B=videotestsrc is-live=true"));
+    m_capture = std::make_unique<CCapBase>();
+    CapFormat small;
+    small.media = QStringLiteral("video/x-raw");
+    small.width = 320;
+    small.height = 240;
+    ASSERT_EQ(m_capture->SetChanFormat(1, small), 0);
+    auto a = MakePane(0), b = MakePane(1);
+    a->Dialog()->Preview();
+    b->Dialog()->Preview();
+    for (CCamPane* pane : {a.get(), b.get(), a.get()}) {
+        const std::size_t before = m_clips.size();
+        pane->Dialog()->GrabImage();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return m_clips.size() == before + 1; }, 10000));
+    }
+    QStringList names;
+    for (const auto& clip : m_clips)
+        names.append(clip->GetCaption());
+    EXPECT_EQ(names, QStringList({QStringLiteral("A_1"), QStringLiteral("B_1"), QStringLiteral("A_2")}));
+    EXPECT_EQ(QImage(m_clips[1]->GetPath()).size(), QSize(320, 240));
+    EXPECT_EQ(CCapBase().GetChanFormat(1), small) << "remembered for the next run";
 }
 
 TEST_F(CamPane, DestroyedWhileIdleOrWithAGrabWaitingForTheInterface)

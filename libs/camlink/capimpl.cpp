@@ -44,7 +44,10 @@ GstElement* CCapBase::Impl::MakeSource(const CapChan& chan, QString* message) co
         return source;
     }
     GError* error = nullptr;
-    GstElement* bin = gst_parse_bin_from_description(chan.info.description.toUtf8().constData(), TRUE, &error);
+    // The identity at the end lets a description end in caps ("videotestsrc ! video/x-raw,width=640"),
+    // which the parser takes only as a filter between two elements.
+    const QString description = chan.info.description + QStringLiteral(" ! identity");
+    GstElement* bin = gst_parse_bin_from_description(description.toUtf8().constData(), TRUE, &error);
     // A description with a recoverable mistake (an unknown property) still yields a bin; refuse it
     // all the same, since it would not be what the description says.
     if (error) {
@@ -110,6 +113,7 @@ long CCapBase::Impl::FailStart(int channel, const QString& message)
 {
     CapChan& chan = *chans[std::size_t(channel)];
     chan.pipeline.reset();
+    chan.feed->Discard();  // a frame still on its way would cover the message
     if (chan.view)
         chan.view->SetMessage(message);
     qCInfo(lcCamlink) << "channel" << channel << "did not start:" << message;
@@ -128,6 +132,7 @@ void CCapBase::Impl::StopByItself(int channel, const QString& message)
 {
     CapChan& chan = *chans[std::size_t(channel)];
     chan.pipeline.reset();
+    chan.feed->Discard();  // a frame still on its way would cover the message
     if (chan.view)
         chan.view->SetMessage(message);
     qCInfo(lcCamlink) << "channel" << channel << "stopped:" << message;
@@ -157,11 +162,13 @@ void CCapBase::Impl::OnDevice(bool added, const std::shared_ptr<GstDevice>& devi
             continue;
         const int channel = int(i);
         if (added) {
+            if (chan.info.available)
+                return;  // the monitor's own announcement of a device listed at start
             chan.info.device = device;  // the old element would point at a stale node
-            if (!chan.info.available) {
-                chan.info.available = true;
-                Q_EMIT q->chanAvailabilityChanged(channel, true);
-            }
+            chan.info.available = true;
+            if (chan.view && !chan.pipeline)
+                chan.view->SetMessage(QStringLiteral("%1 is connected again").arg(chan.info.name));
+            Q_EMIT q->chanAvailabilityChanged(channel, true);
         } else if (chan.info.available) {
             chan.info.available = false;
             if (chan.pipeline)

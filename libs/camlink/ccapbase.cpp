@@ -94,12 +94,12 @@ long CCapBase::SetChanWindow(int channel, QWidget* window)
     return 0;
 }
 
-long CCapBase::SetChanCallBack(int channel, CapFrameCallback callback, void* user)
+long CCapBase::SetChanCallBack(int channel, CapFrameCallback callback, void* user, CapFrameWanted wanted)
 {
     CapChan* chan = d->Find(channel);
     if (!chan)
         return -1;
-    chan->feed->SetCallback(callback, user);
+    chan->feed->SetCallback(callback, user, wanted);
     return 0;
 }
 
@@ -117,6 +117,7 @@ long CCapBase::PauseChan(int channel)
     if (!chan)
         return -1;
     chan->pipeline.reset();
+    chan->feed->Discard();
     return 0;
 }
 

@@ -20,6 +20,10 @@ class QWidget;
 // throw and should return quickly: the next frame waits for it. It must not wait for the
 // user-interface thread either, since SetChanCallBack and PauseChan wait there for a running call.
 using CapFrameCallback = int (*)(int channel, const std::uint8_t* pixels, int width, int height, int bpp, void* user);
+// Asked on the streaming thread before each frame is packed for the callback: false skips the
+// packing and the call for that frame. Lets a callback that wants one frame in a thousand (a grab)
+// spare the channel a copy of every frame. Same rules as the callback.
+using CapFrameWanted = bool (*)(int channel, void* user);
 
 // How many frames a channel's pipeline produced and how many of them its view painted (the rest
 // were replaced by newer ones before the view got to them), since the CCapBase was made.
@@ -70,7 +74,7 @@ public:
     long SetChanWindow(int channel, QWidget* window);
     // Sets (or, with a null callback, removes) the frame callback. Once it returns, the previous
     // callback is not running and is not called again, so its user may be destroyed.
-    long SetChanCallBack(int channel, CapFrameCallback callback, void* user);
+    long SetChanCallBack(int channel, CapFrameCallback callback, void* user, CapFrameWanted wanted = nullptr);
     // Starts the channel's pipeline with its remembered format and picture controls; playing
     // already is a success. When a known channel cannot start (the description does not parse,
     // the device is gone, busy or refuses, the state change fails), the result is negative with

@@ -16,11 +16,20 @@ CChanFeed::~CChanFeed()
         gst_sample_unref(m_mailbox);
 }
 
-void CChanFeed::SetCallback(CapFrameCallback callback, void* user)
+void CChanFeed::SetCallback(CapFrameCallback callback, void* user, CapFrameWanted wanted)
 {
     std::lock_guard lock(m_callbackMutex);
     m_callback = callback;
     m_user = callback ? user : nullptr;
+    m_wanted = callback ? wanted : nullptr;
+}
+
+void CChanFeed::Discard()
+{
+    std::lock_guard lock(m_mailboxMutex);
+    if (m_mailbox)
+        gst_sample_unref(m_mailbox);
+    m_mailbox = nullptr;
 }
 
 void CChanFeed::SetView(CChanView* view)
@@ -55,11 +64,11 @@ GstFlowReturn CChanFeed::OnNewSample(GstAppSink* sink, gpointer data)
 void CChanFeed::CallBack(GstSample* sample)
 {
     std::lock_guard lock(m_callbackMutex);
-    if (!m_callback)
+    if (!m_callback || (m_wanted && !m_wanted(m_channel, m_user)))
         return;
     GstVideoInfo info;
     if (!gst_video_info_from_caps(&info, gst_sample_get_caps(sample))
-        || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGR)
+        || GST_VIDEO_INFO_FORMAT(&info) != GST_VIDEO_FORMAT_BGRx)
         return;
     GstVideoFrame frame;
     if (!gst_video_frame_map(&frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ))
@@ -74,10 +83,17 @@ void CChanFeed::CallBack(GstSample* sample)
         gst_video_frame_unmap(&frame);
         return;
     }
-    // GStreamer pads BGR rows to four bytes and stores them top down; the callback wants packed
-    // rows, bottom row first.
-    for (int y = 0; y < height; ++y)
-        std::memcpy(m_packed.data() + std::size_t(height - 1 - y) * row, source + std::ptrdiff_t(y) * stride, row);
+    // The pipeline delivers BGRx rows top down, which the view paints without a conversion; the
+    // callback wants packed 24-bit rows, bottom row first.
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* in = source + std::ptrdiff_t(y) * stride;
+        std::uint8_t* out = m_packed.data() + std::size_t(height - 1 - y) * row;
+        for (int x = 0; x < width; ++x, in += 4, out += 3) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+        }
+    }
     gst_video_frame_unmap(&frame);
     m_callback(m_channel, m_packed.data(), width, height, 24, m_user);
 }

@@ -25,7 +25,10 @@ public:
     ~CChanFeed() override;
 
     // User-interface thread. Waits for a callback that is running; it is not called again after.
-    void SetCallback(CapFrameCallback callback, void* user);
+    void SetCallback(CapFrameCallback callback, void* user, CapFrameWanted wanted = nullptr);
+    // User-interface thread: forgets a frame on its way to the view (the channel stopped, and its
+    // message must not be covered by the last frame of the pipeline that is gone).
+    void Discard();
     // A view destroyed (with its window) stops the feed from queueing frames for nobody.
     void SetView(CChanView* view);
     CChanView* View() const { return m_view; }
@@ -46,6 +49,7 @@ private:
 
     std::mutex m_callbackMutex;  // held while the callback runs
     CapFrameCallback m_callback = nullptr;
+    CapFrameWanted m_wanted = nullptr;
     void* m_user = nullptr;
     std::vector<std::uint8_t> m_packed;  // reused from frame to frame; under m_callbackMutex
 

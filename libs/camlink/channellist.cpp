@@ -1,5 +1,7 @@
 #include "channellist.h"
 
+#include <QSet>
+
 #include "camlinklog.h"
 #include "capprofile.h"
 
@@ -73,11 +75,19 @@ void OrderByKnown(QList<ChannelInfo>& channels, QStringList& known)
 
 void MakeNamesUnique(QList<ChannelInfo>& channels)
 {
+    QSet<QString> taken;
+    for (const ChannelInfo& info : channels)
+        taken.insert(info.name);
     QHash<QString, int> seen;
     for (ChannelInfo& info : channels) {
-        const int count = ++seen[info.name];
-        if (count > 1)
-            info.name += QStringLiteral(" (%1)").arg(count);
+        if (++seen[info.name] == 1)
+            continue;
+        // "Cam", "Cam (2)", "Cam": the second "Cam" must not become a second "Cam (2)".
+        QString unique;
+        for (int n = seen[info.name]; unique.isEmpty() || taken.contains(unique); ++n)
+            unique = QStringLiteral("%1 (%2)").arg(info.name).arg(n);
+        taken.insert(unique);
+        info.name = unique;
     }
 }
 

@@ -124,7 +124,8 @@ bool ChannelPipeline::Assemble(GstElement* source, const PipelineSetup& setup, Q
     GstCapsPtr formatCaps(setup.formatCaps.isEmpty() ? gst_caps_new_any()
                                                      : gst_caps_from_string(setup.formatCaps.toUtf8().constData()));
     g_object_set(format, "caps", formatCaps ? formatCaps.get() : nullptr, nullptr);
-    GstCapsPtr bgrCaps(gst_caps_from_string("video/x-raw,format=BGR"));
+    // BGRx: QImage's RGB32 byte for byte, so the view paints frames without converting them.
+    GstCapsPtr bgrCaps(gst_caps_from_string("video/x-raw,format=BGRx"));
     g_object_set(bgr, "caps", bgrCaps.get(), nullptr);
     // Only the newest frame is kept: a slow consumer drops frames rather than growing a queue.
     g_object_set(sink, "max-buffers", 1u, "drop", TRUE, "sync", FALSE, "emit-signals", FALSE, nullptr);

@@ -1,4 +1,4 @@
-// One channel's GStreamer pipeline: source, format filter, conversion, balance, BGR appsink. Built
+// One channel's GStreamer pipeline: source, format filter, conversion, balance, BGRx appsink. Built
 // at play and torn down at pause, so a device is held only while its channel plays.
 #pragma once
 

@@ -35,12 +35,12 @@ void CChanView::ShowSample(GstSample* sample)
     m_sample = sample;
     GstVideoInfo info;
     if (gst_video_info_from_caps(&info, gst_sample_get_caps(sample))
-        && GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGR
+        && GST_VIDEO_INFO_FORMAT(&info) == GST_VIDEO_FORMAT_BGRx
         && gst_video_frame_map(&m_frame, &info, gst_sample_get_buffer(sample), GST_MAP_READ)) {
         m_mapped = true;
         m_image = QImage(static_cast<const uchar*>(GST_VIDEO_FRAME_PLANE_DATA(&m_frame, 0)),
                          GST_VIDEO_FRAME_WIDTH(&m_frame), GST_VIDEO_FRAME_HEIGHT(&m_frame),
-                         GST_VIDEO_FRAME_PLANE_STRIDE(&m_frame, 0), QImage::Format_BGR888);
+                         GST_VIDEO_FRAME_PLANE_STRIDE(&m_frame, 0), QImage::Format_RGB32);
     }
     if (!m_message.isEmpty())
         SetMessage(QString());

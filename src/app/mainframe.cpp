@@ -207,6 +207,11 @@ void CMainFrame::OpenVideo(const QString& path)
 
 void CMainFrame::ReportProblem(const QString& message)
 {
+    if (m_closing) {
+        // No box while the program ends (a signal may be ending it): the log keeps it.
+        qCWarning(lcApp).noquote() << message;
+        return;
+    }
     statusBar()->showMessage(message);
     if (!m_quiet)
         QMessageBox::warning(this, windowTitle(), message);

@@ -20,7 +20,7 @@ CCamDlg::CCamDlg(CCapBase* capture, int channel, QWidget* parent)
     m_handoff = std::make_unique<CGrabHandoff>(
         channel, [this](const CapturedFrame& frame, int number) { RunGrab(frame, number); });
     m_capture->SetChanWindow(m_channel, m_videoWindow);
-    m_capture->SetChanCallBack(m_channel, &CGrabHandoff::FrameCallback, m_handoff.get());
+    m_capture->SetChanCallBack(m_channel, &CGrabHandoff::FrameCallback, m_handoff.get(), &CGrabHandoff::FrameWanted);
     connect(m_capture, &CCapBase::chanStopped, this, &CCamDlg::OnChanStopped);
 }
 
@@ -80,13 +80,20 @@ void CCamDlg::GrabImage()
 {
     if (m_stopped || !m_handoff)
         return;
+    if (m_handoff->IsFramePending()) {
+        // One grab at a time per channel: a request now would be dropped by the next frame.
+        Q_EMIT status(tr("The last grab from %1 is still being written; grab again in a moment")
+                          .arg(m_capture->GetChanName(m_channel)));
+        return;
+    }
     TakeSettings();
     m_handoff->RequestGrab();
 }
 
 void CCamDlg::VideoFormat()
 {
-    m_capture->FormatChan(m_channel, this);
+    if (m_capture->FormatChan(m_channel, this) < 0)
+        Q_EMIT problem(m_capture->LastError());
 }
 
 void CCamDlg::VideoProperty()
@@ -111,14 +118,13 @@ void CCamDlg::RunGrab(const CapturedFrame& frame, int number)
     const QString progress = tr("Grabbing from %1...").arg(name);
     QMetaObject::invokeMethod(this, [this, progress] { Q_EMIT status(progress); }, Qt::QueuedConnection);
     LiveGrabResult result = MakeLiveGrab(frame, name, number, settings);
-    if (!result.item) {
-        const QString message = tr("The grab from %1 was not saved: %2").arg(name, result.error);
-        QMetaObject::invokeMethod(this, [this, message] { Q_EMIT problem(message); }, Qt::QueuedConnection);
-        return;
-    }
     {
+        // Failures travel with the items, so that one at shutdown is still told.
         const std::lock_guard lock(m_lock);
-        m_outbox.push_back(std::move(result.item));
+        if (result.item)
+            m_outbox.push_back(std::move(result.item));
+        else
+            m_failures.append(tr("The grab from %1 was not saved: %2").arg(name, result.error));
     }
     // Never a blocking call: the user-interface thread may be waiting for this worker to end.
     QMetaObject::invokeMethod(this, &CCamDlg::DeliverGrabs, Qt::QueuedConnection);
@@ -127,14 +133,18 @@ void CCamDlg::RunGrab(const CapturedFrame& frame, int number)
 void CCamDlg::DeliverGrabs()
 {
     std::vector<std::unique_ptr<CClipObj>> items;
+    QStringList failures;
     {
         const std::lock_guard lock(m_lock);
         items.swap(m_outbox);
+        failures.swap(m_failures);
     }
     for (auto& item : items) {
         if (m_clipSink)
             m_clipSink(std::move(item));
     }
+    for (const QString& failure : std::as_const(failures))
+        Q_EMIT problem(failure);
 }
 
 void CCamDlg::OnChanStopped(int channel, const QString& message)

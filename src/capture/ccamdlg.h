@@ -6,6 +6,7 @@
 #include "colorref.h"
 #include "livegrab.h"
 
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -73,5 +74,6 @@ private:
     std::mutex m_lock;  // the worker and the user-interface thread share these two
     GrabSettings m_settings;
     std::vector<std::unique_ptr<CClipObj>> m_outbox;
+    QStringList m_failures;
     std::unique_ptr<CGrabHandoff> m_handoff;  // last: its worker uses the members above
 };

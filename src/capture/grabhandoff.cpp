@@ -24,10 +24,26 @@ void CGrabHandoff::Stop()
     m_running.store(false, std::memory_order_release);
     if (m_worker.joinable())
         m_worker.join();
-    if (m_framePending.load(std::memory_order_acquire)) {
-        m_frame.pixels.reset();
-        m_framePending.store(false, std::memory_order_release);
+    // The worker is gone: this thread owns the frame now.
+    if (m_framePending.load(std::memory_order_acquire))
+        RunPendingGrab();
+}
+
+void CGrabHandoff::RunPendingGrab()
+{
+    try {
+        m_grab(m_frame, ++m_grabCount);
+    } catch (...) {
+        // The grab reports its own failures; a throw must not end the worker.
     }
+    m_frame.pixels.reset();
+    m_framePending.store(false, std::memory_order_release);
+}
+
+bool CGrabHandoff::FrameWanted(int channel, void* user)
+{
+    const auto* handoff = static_cast<const CGrabHandoff*>(user);
+    return channel == handoff->m_channel && handoff->IsGrabRequested();
 }
 
 void CGrabHandoff::OnFrame(int channel, const std::uint8_t* pixels, int width, int height, int bpp) noexcept
@@ -59,15 +75,8 @@ int CGrabHandoff::FrameCallback(int channel, const std::uint8_t* pixels, int wid
 void CGrabHandoff::Run()
 {
     while (m_running.load(std::memory_order_acquire)) {
-        if (m_framePending.load(std::memory_order_acquire)) {
-            try {
-                m_grab(m_frame, ++m_grabCount);
-            } catch (...) {
-                // The grab reports its own failures; a throw must not end the worker.
-            }
-            m_frame.pixels.reset();
-            m_framePending.store(false, std::memory_order_release);
-        }
+        if (m_framePending.load(std::memory_order_acquire))
+            RunPendingGrab();
         std::this_thread::sleep_for(kPollInterval);
     }
 }

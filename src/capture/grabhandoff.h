@@ -42,8 +42,10 @@ public:
     void RequestGrab() { m_grabRequested.store(true, std::memory_order_relaxed); }
     bool IsGrabRequested() const { return m_grabRequested.load(std::memory_order_relaxed); }
     bool IsFramePending() const { return m_framePending.load(std::memory_order_acquire); }
-    // Ends the worker and waits for it: a grab already running is finished first (at most one),
-    // a frame copied but not yet taken is dropped. Idempotent.
+    // Ends the worker and waits for it: a grab already running is finished first, and a frame
+    // copied but not yet taken is grabbed here, on the calling thread, so that a Grab the user
+    // pressed is never dropped at the end. Call it after the frame callback was removed.
+    // Idempotent.
     void Stop();
 
     // The delivery thread: one call at a time. Never throws: a frame that cannot be copied (no
@@ -51,9 +53,13 @@ public:
     void OnFrame(int channel, const std::uint8_t* pixels, int width, int height, int bpp) noexcept;
     // The capture library's frame callback; user is the handoff.
     static int FrameCallback(int channel, const std::uint8_t* pixels, int width, int height, int bpp, void* user);
+    // Whether the next frame is wanted at all (a grab is requested): spares the library packing
+    // every frame for a callback that ignores almost all of them. Delivery thread.
+    static bool FrameWanted(int channel, void* user);
 
 private:
     void Run();
+    void RunPendingGrab();
 
     const int m_channel;
     GrabFunction m_grab;

@@ -29,6 +29,8 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"TwoInOrder", "Cam B=videotestsrc is-live=true;Cam A=videotestsrc is-live=true", {"Cam B", "Cam A"}},
         ParseCase{"EmptyMeansNone", "", {}},
         ParseCase{"DuplicatesNumbered", "Cam=videotestsrc;Cam=videotestsrc;Cam=videotestsrc", {"Cam", "Cam (2)", "Cam (3)"}},
+        ParseCase{"NumberedNamesStayDistinct", "Cam=videotestsrc;Cam (2)=videotestsrc;Cam=videotestsrc",
+                  {"Cam", "Cam (2)", "Cam (3)"}},
         ParseCase{"MalformedSkipped", "no equals sign;=videotestsrc;Good=videotestsrc;", {"Good"}}),
     [](const auto& info) { return std::string(info.param.what); });
 

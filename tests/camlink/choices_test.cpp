@@ -52,8 +52,8 @@ protected:
 TEST_F(Choices, FormatAppliesWhilePlayingAndIsRemembered)
 {
     {
+        FrameCollector frames;  // outlives the channel that calls it
         CCapBase capture;
-        FrameCollector frames;
         ASSERT_TRUE(PlayUntil(capture, frames, [](const Frame& f) { return f.width == 30; }));
         ASSERT_EQ(capture.SetChanFormat(0, k320), 0) << capture.LastError().toStdString();
         frames.Reset();
@@ -61,9 +61,9 @@ TEST_F(Choices, FormatAppliesWhilePlayingAndIsRemembered)
         ASSERT_TRUE(frames.WaitFrame(&frame));
         EXPECT_EQ(QSize(frame.width, frame.height), QSize(320, 240));
     }
+    FrameCollector frames;  // outlives the channel that calls it
     CCapBase restarted;
     EXPECT_EQ(restarted.GetChanFormat(0), k320);
-    FrameCollector frames;
     EXPECT_TRUE(PlayUntil(restarted, frames, [](const Frame& f) { return f.width == 320 && f.height == 240; }));
 }
 
@@ -103,20 +103,20 @@ TEST_F(Choices, ControlsChangeThePictureAndAreRemembered)
 {
     int plain = 0;
     {
+        FrameCollector frames;  // outlives the channel that calls it
         CCapBase capture;
         const QList<CapControl> controls = capture.GetChanControls(0);
         ASSERT_EQ(controls.size(), 4);
         EXPECT_EQ(controls[0].name, QStringLiteral("Brightness"));
-        FrameCollector frames;
         ASSERT_TRUE(PlayUntil(capture, frames, [](const Frame&) { return true; }));
         plain = Grey(frames.Last());
         ASSERT_EQ(capture.SetChanControl(0, QStringLiteral("Brightness"), 1000), 0);
         EXPECT_TRUE(QTest::qWaitFor([&] { return Grey(frames.Last()) > plain + 60; }, 10000));
         EXPECT_LT(capture.SetChanControl(0, QStringLiteral("Sharpness"), 3), 0);
     }
+    FrameCollector frames;
     CCapBase restarted;
     EXPECT_EQ(restarted.GetChanControls(0).at(0).value, 1000);
-    FrameCollector frames;
     EXPECT_TRUE(PlayUntil(restarted, frames, [&](const Frame& f) { return Grey(f) > plain + 60; }));
     ASSERT_EQ(restarted.ResetChanControls(0), 0);
     for (const CapControl& control : restarted.GetChanControls(0))

@@ -3,6 +3,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
+#include <atomic>
 
 namespace {
 
@@ -17,8 +18,8 @@ TEST_F(Frames, RowsArePackedAndBottomUp)
     for (QSize size : {QSize(30, 20), QSize(32, 16)}) {
         const QString picture = MakePicture(m_dir, size.width(), size.height(), Qt::red, Qt::blue);
         UseTestChannels(QStringLiteral("Pic=") + PictureSource(picture));
+        FrameCollector frames;  // outlives the channel that calls it
         CCapBase capture;
-        FrameCollector frames;
         frames.Attach(capture, 0);
         ASSERT_EQ(capture.PlayChan(0), 0) << capture.LastError().toStdString();
         Frame frame;
@@ -34,11 +35,35 @@ TEST_F(Frames, RowsArePackedAndBottomUp)
     }
 }
 
+// A description may end in caps, as a user writes it for the command line; and a callback that
+// wants no frame now is not handed one.
+TEST_F(Frames, DescriptionsEndingInCapsAndFramesNobodyWants)
+{
+    UseTestChannels(QStringLiteral("Small=videotestsrc is-live=true ! video/x-raw,width=48,height=36"));
+    FrameCollector frames;  // outlives the channel that calls it
+    CCapBase capture;
+    frames.Attach(capture, 0);
+    ASSERT_EQ(capture.PlayChan(0), 0) << capture.LastError().toStdString();
+    Frame frame;
+    ASSERT_TRUE(frames.WaitFrame(&frame));
+    EXPECT_EQ(QSize(frame.width, frame.height), QSize(48, 36));
+
+    static std::atomic<bool> wanted{false};
+    capture.SetChanCallBack(0, &FrameCollector::Callback, &frames, [](int, void*) { return wanted.load(); });
+    const int before = frames.Calls();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.GetChanStats(0).produced > 5; }, 5000));
+    const quint64 produced = capture.GetChanStats(0).produced;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.GetChanStats(0).produced > produced + 3; }, 5000));
+    EXPECT_EQ(frames.Calls(), before);
+    wanted = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return frames.Calls() > before; }, 5000));
+}
+
 TEST_F(Frames, NoCallbackAfterItIsRemovedOrTheChannelPaused)
 {
     UseTestChannels(QStringLiteral("A=videotestsrc is-live=true;B=videotestsrc is-live=true"));
+    FrameCollector a, b;  // outlive the channels that call them
     CCapBase capture;
-    FrameCollector a, b;
     a.Attach(capture, 0);
     b.Attach(capture, 1);
     ASSERT_EQ(capture.PlayChan(0), 0);

@@ -1,7 +1,10 @@
 #include "captesthelpers.h"
 
 #include <QSignalSpy>
+#include <QTest>
 #include <QWidget>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -50,3 +53,28 @@ TEST(ChannelStart, UnparsableDescriptionFailsAtOnceAndSaysWhy)
 }
 
 }  // namespace
+
+// A format the channel cannot start with, chosen while a frame is still on its way to the view:
+// the message stays, the old frame does not come back over it.
+TEST(ChannelStart, AFailedFormatChangeKeepsItsMessage)
+{
+    UseTestChannels(QStringLiteral("Cam=videotestsrc is-live=true"));
+    QWidget window;
+    window.resize(320, 240);
+    window.show();
+    CCapBase capture;
+    capture.SetChanWindow(0, &window);
+    ASSERT_EQ(capture.PlayChan(0), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return capture.GetChanStats(0).painted > 2; }, 10000));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // a frame waits, its delivery queued
+    CapFormat jpeg;
+    jpeg.media = QStringLiteral("image/jpeg");
+    jpeg.width = 320;
+    jpeg.height = 240;
+    EXPECT_LT(capture.SetChanFormat(0, jpeg), 0);
+    QTest::qWait(200);
+    const QWidget* view = window.findChild<QWidget*>(QStringLiteral("CapChanView"));
+    ASSERT_NE(view, nullptr);
+    EXPECT_FALSE(view->toolTip().isEmpty());
+    EXPECT_FALSE(capture.IsChanPlaying(0));
+}

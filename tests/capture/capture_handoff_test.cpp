@@ -142,6 +142,14 @@ TEST(GrabHandoff, StopFinishesTheGrabUnderWayAndAThrowDoesNotEndTheWorker)
     }
     handoff.reset();  // while the second grab sleeps
     EXPECT_EQ(finished, 1);
+
+    // A frame copied while the worker sleeps is grabbed by Stop, not dropped.
+    std::atomic<int> grabs{0};
+    CGrabHandoff quick(0, [&](const CapturedFrame&, int) { ++grabs; });
+    quick.RequestGrab();
+    Deliver(quick, 0, frame, 2, 2);
+    quick.Stop();
+    EXPECT_EQ(grabs, 1);
 }
 
 // A delivery thread at about 2,000 frames a second against a thousand requests: every grab sees

@@ -6,7 +6,7 @@
 #include <QPalette>
 #include <QVBoxLayout>
 
-QDialog* CreateOrvelAbout(const QString& exePath, ColorRef backColor, QWidget* parent)
+QDialog* CreateOrvelAbout(const QString& exePath, ColorRef backColor, QWidget* parent, const QString& details)
 {
     auto* box = new QDialog(parent);
     box->setObjectName(QStringLiteral("OrvelAbout"));
@@ -32,13 +32,22 @@ QDialog* CreateOrvelAbout(const QString& exePath, ColorRef backColor, QWidget* p
     layout->addWidget(title);
     layout->addWidget(blurb);
     layout->addWidget(path);
+    if (!details.isEmpty()) {
+        // Plain text: version strings come from the libraries themselves and may hold a '<'.
+        auto* detailsLabel = new QLabel(details);
+        detailsLabel->setObjectName(QStringLiteral("details"));
+        detailsLabel->setTextFormat(Qt::PlainText);
+        // Selectable, so that a bug report can quote exactly what is installed.
+        detailsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        layout->addWidget(detailsLabel);
+    }
     layout->addWidget(buttons);
     return box;
 }
 
-void OrvelAbout(const QString& exePath, ColorRef backColor, int /*reserved*/, QWidget* parent)
+void OrvelAbout(const QString& exePath, ColorRef backColor, int /*reserved*/, QWidget* parent, const QString& details)
 {
-    QDialog* box = CreateOrvelAbout(exePath, backColor, parent);
+    QDialog* box = CreateOrvelAbout(exePath, backColor, parent, details);
     box->exec();
     delete box;
 }

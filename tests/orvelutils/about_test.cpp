@@ -25,3 +25,18 @@ TEST(AboutBox, ShowsThePathOnTheGivenBackground)
     const QImage shot = box->grab().toImage();
     EXPECT_EQ(shot.pixelColor(2, 2), QColor(186, 210, 224));
 }
+
+TEST(AboutBox, ShowsTheDetailsAsTheyAreGivenAndOnlyWhenGiven)
+{
+    std::unique_ptr<QDialog> plain(CreateOrvelAbout(QStringLiteral("/x"), MakeColorRef(0, 0, 0)));
+    EXPECT_EQ(plain->findChild<QLabel*>(QStringLiteral("details")), nullptr);
+
+    // A version string is the library's own words: markup in it is shown, not obeyed.
+    const QString details = QStringLiteral("Qt 6.4.2\nLib <b>1.0</b>");
+    std::unique_ptr<QDialog> box(CreateOrvelAbout(QStringLiteral("/x"), MakeColorRef(0, 0, 0), nullptr, details));
+    const auto* label = box->findChild<QLabel*>(QStringLiteral("details"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), details);
+    EXPECT_EQ(label->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+}

@@ -21,6 +21,7 @@ QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QStr
     action->setObjectName(QStringLiteral("command%1").arg(id));
     action->setData(id);
     action->setStatusTip(prompt);
+    action->setWhatsThis(prompt);  // what Shift+F1 and a click on the button tell
     action->setShortcuts(keys);
     // Each pane's keys act in that pane only, so the same key may mean something else elsewhere.
     action->setShortcutContext(Qt::WidgetWithChildrenShortcut);

@@ -11,6 +11,19 @@ inline constexpr int ID_FILE_CLOSE = 57602;
 inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_HELP_FINDER = 57667;
+inline constexpr int ID_CONTEXT_HELP = 57669;  // Shift+F1: What's This mode
+inline constexpr int ID_HELP = 57670;          // F1
+
+// The frame's own commands.
+inline constexpr int ID_VIEW_CUSTOMIZE = 126;
+inline constexpr int ID_WINDOW_MANAGER = 131;
+inline constexpr int ID_VIEW_APPLOOK_DEFAULT = 213;
+// The layout button at the head of the Standard toolbar, and the four layouts of its menu.
+inline constexpr int ID_LAYOUT_BUTTON = 32793;
+inline constexpr int ID_LAYOUT_UPLEFT = 32797;
+inline constexpr int ID_LAYOUT_UPRIGHT = 32798;
+inline constexpr int ID_LAYOUT_DOWNLEFT = 32799;
+inline constexpr int ID_LAYOUT_DOWNRIGHT = 32800;
 
 // Program commands.
 inline constexpr int ID_OPTIONS = 32794;
@@ -83,6 +96,11 @@ inline constexpr char kMenuFile[] = "&File";
 inline constexpr char kMenuHelp[] = "&Help";
 inline constexpr char kExit[] = "E&xit";
 inline constexpr char kAbout[] = "&About Kestivo...";
+inline constexpr char kHelpTopics[] = "&Help Topics";
+inline constexpr char kStandard[] = "Standard";
+inline constexpr char kCustomize[] = "Customize...";
+inline constexpr char kWindows[] = "&Windows...";
+inline constexpr char kIdleStatus[] = "For Help, press F1";
 inline constexpr char kPreviewPane[] = "Preview Pane";
 inline constexpr char kSourcePane[] = "Soure Pane";
 inline constexpr char kListView[] = "List View";

@@ -3,6 +3,7 @@
 #include "about.h"
 #include "instanceguard.h"
 #include "logging.h"
+#include "helpwindow.h"
 #include "mainframe.h"
 #include "resource.h"
 #include "settingsfile.h"
@@ -155,5 +156,5 @@ void CKestivoApp::ReportError(const QString& message)
 
 void CKestivoApp::OnAppAbout()
 {
-    OrvelAbout(CSystemInfo::ExecutablePath(), g_SetObj.m_backColor, 0, m_pMainFrame.get());
+    OrvelAbout(CSystemInfo::ExecutablePath(), g_SetObj.m_backColor, 0, m_pMainFrame.get(), AboutDetailsText());
 }

@@ -1,5 +1,6 @@
 #include "mainframe.h"
 
+#include "applooks.h"
 #include "ccamdlg.h"
 #include "ccampane.h"
 #include "ccapbase.h"
@@ -8,6 +9,11 @@
 #include "ceditpane.h"
 #include "clipobj.h"
 #include "commandaction.h"
+#include "coptionsdlg.h"
+#include "framedialogs.h"
+#include "helpwindow.h"
+#include "panelayouts.h"
+#include "toolbarcustomizer.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
 #include "logging.h"
@@ -35,12 +41,102 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent)
     m_mdiArea = new QMdiArea(this);
     m_mdiArea->setObjectName(QStringLiteral("MdiArea"));
     setCentralWidget(m_mdiArea);
-    statusBar()->showMessage(tr("Ready"));
+    // The look first: the panes take its background colour when they are made.
+    m_appLook = applook::ReadFromProfile();
+    g_SetObj.m_backColor = applook::Apply(m_appLook);
+    ShowIdleStatus();
     CreateDockingWindows();
+    CreateLayoutMenu();
     CreateMenus();
+    CreateStandardToolBar();
+    CreateCaptureToolBar();
     CreatePaneKeys();
+    CustomizeToolBars();
     setAcceptDrops(true);
     UpdateMenus();
+    ApplyLayout();
+}
+
+// "For Help, press F1" whenever nothing else is said.
+void CMainFrame::ShowIdleStatus()
+{
+    const QString idle = tr(text::kIdleStatus);
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this, idle](const QString& message) {
+        if (message.isEmpty())
+            statusBar()->showMessage(idle);
+    });
+    statusBar()->showMessage(idle);
+}
+
+// The toolbars whose commands the user may show or hide: the frame's and every pane's.
+void CMainFrame::CustomizeToolBars()
+{
+    m_customizer = new CToolBarCustomizer(this);
+    m_customizer->Register(m_wndToolBar);
+    if (auto* capture = findChild<QToolBar*>(QStringLiteral("CaptureToolBar"), Qt::FindDirectChildrenOnly))
+        m_customizer->Register(capture);
+    m_customizer->Register(m_wndSourcePane->ToolBar());
+    for (CCamPane* pane : std::as_const(m_wndCamPanes))
+        m_customizer->Register(pane->ToolBar());
+    m_customizer->Register(m_wndPreviewPane->ToolBar());
+}
+
+void CMainFrame::OnApplicationLook(int id)
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    m_appLook = applook::For(id).id;
+    g_SetObj.m_backColor = applook::Apply(m_appLook);
+    applook::WriteToProfile(m_appLook);
+    if (QAction* checked = Action(m_appLook))
+        checked->setChecked(true);
+    // The capture dialogs keep their colour until they are made again, as they always have.
+    m_wndSourcePane->Dialog()->SetBackColor(g_SetObj.m_backColor);
+    m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
+    if (m_pLibraryFrame)
+        m_pLibraryFrame->SetBackColor(g_SetObj.m_backColor);
+    update();
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnLayout(int id)
+{
+    m_layoutCmd = panelayout::For(id).id;
+    UpdateLayoutButton();
+    ApplyLayout();
+}
+
+void CMainFrame::ApplyLayout()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QList<QDockWidget*> cams;
+    for (CCamPane* pane : std::as_const(m_wndCamPanes))
+        cams.append(pane);
+    panelayout::Apply(this, m_layoutCmd, m_wndPreviewPane, m_wndSourcePane, cams);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnOptions()
+{
+    COptionsDlg dialog(this);
+    dialog.SetBackColor(g_SetObj.m_backColor);
+    dialog.exec();
+}
+
+void CMainFrame::OnWindowManager()
+{
+    CWindowsDlg dialog(m_mdiArea, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnViewCustomize()
+{
+    CCustomizeDlg dialog(m_customizer, this);
+    dialog.exec();
+}
+
+void CMainFrame::OnHelpTopics()
+{
+    ShowHelp(this);
 }
 
 // The source above the preview, right of the library, until the layouts of their own arrive.
@@ -56,6 +152,9 @@ void CMainFrame::CreateDockingWindows()
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
+    // Shown on the panes' tabs and title bars.
+    m_wndPreviewPane->setWindowIcon(QIcon(QStringLiteral(":/icons/preview.svg")));
+    m_wndSourcePane->setWindowIcon(QIcon(QStringLiteral(":/icons/sourcepane.svg")));
     CreateCapturePanes();
 }
 
@@ -133,6 +232,7 @@ void CMainFrame::OnFileNew()
     frame->showMaximized();
     frame->setFocus();  // the grid, where the arrows move through the grabs
     m_pLibraryFrame = frame;
+    m_customizer->Register(frame->ToolBar());
     connect(frame, &CChildFrame::previewClip, this, &CMainFrame::OnPreviewClip);
     connect(frame, &QObject::destroyed, this, [this] {
         m_pLibraryFrame = nullptr;
@@ -242,99 +342,6 @@ CMainFrame::~CMainFrame()
 QAction* CMainFrame::Action(int commandId) const
 {
     return m_actions.value(commandId, nullptr);
-}
-
-QAction* CMainFrame::AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip)
-{
-    auto* action = menu->addAction(label);
-    action->setObjectName(QStringLiteral("command%1").arg(commandId));
-    action->setData(commandId);
-    action->setStatusTip(tip);
-    action->setToolTip(tip);
-    m_actions.insert(commandId, action);
-    return action;
-}
-
-// Two File menus, as the program has always had: one while no library window is open, one while
-// it is; UpdateMenus shows the right one.
-void CMainFrame::CreateMenus()
-{
-    QMenu* fileMenu = m_fileMenuNoLibrary = menuBar()->addMenu(tr(text::kMenuFile));
-    fileMenu->setObjectName(QStringLiteral("FileMenuNoLibrary"));
-    QAction* newLibrary = AddCommand(fileMenu, ids::ID_FILE_NEW, tr("&New"), tr("Open the image library window"));
-    newLibrary->setShortcut(QKeySequence::New);
-    connect(newLibrary, &QAction::triggered, this, &CMainFrame::OnFileNew);
-    connect(AddCommand(fileMenu, ids::ID_FILE_OPEN, tr("&Open..."), tr("Open the image library window from a Kestivo file")),
-            &QAction::triggered, this, &CMainFrame::OnFileOpen);
-    connect(AddCommand(fileMenu, ids::ID_FILE_CLOSE, tr("&Close"), tr("Close the image library window")),
-            &QAction::triggered, this, &CMainFrame::OnFileClose);
-    fileMenu->addSeparator();
-    QAction* exit = AddCommand(fileMenu, ids::ID_APP_EXIT, tr(text::kExit),
-                               tr("Quit the application; the settings and the library are saved"));
-    exit->setShortcut(QKeySequence::Quit);
-    exit->setMenuRole(QAction::QuitRole);
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-
-    m_fileMenuLibrary = menuBar()->addMenu(tr(text::kMenuFile));
-    m_fileMenuLibrary->setObjectName(QStringLiteral("FileMenuLibrary"));
-    QAction* options = AddCommand(m_fileMenuLibrary, ids::ID_OPTIONS, tr("Options"),
-                                  tr("Change the image directory, the image type and the background colour"));
-    options->setEnabled(false);  // the options dialog is not there yet
-    m_fileMenuLibrary->addSeparator();
-    m_fileMenuLibrary->addAction(exit);
-
-    // A pane closed by its button comes back from here; the window state keeps it closed otherwise.
-    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
-    QMenu* panes = viewMenu->addMenu(tr("&Toolbars and Docking Windows"));
-    panes->addAction(m_wndSourcePane->toggleViewAction());
-    panes->addAction(m_wndPreviewPane->toggleViewAction());
-    for (CCamPane* pane : std::as_const(m_wndCamPanes))
-        panes->addAction(pane->toggleViewAction());
-    QAction* statusBarShown = AddCommand(viewMenu, ids::ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"));
-    statusBarShown->setCheckable(true);
-    statusBarShown->setChecked(true);
-    connect(statusBarShown, &QAction::toggled, statusBar(), &QWidget::setVisible);
-
-    CreateCaptureToolBar();
-
-    QMenu* helpMenu = menuBar()->addMenu(tr(text::kMenuHelp));
-    QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),
-                                tr("Display program information, version number and copyright"));
-    about->setMenuRole(QAction::AboutRole);
-}
-
-// Grab All Channels: one press grabs the next frame of every channel that is previewing. Its key
-// is window-wide, unlike the panes' own G.
-void CMainFrame::CreateCaptureToolBar()
-{
-    if (m_wndCamPanes.isEmpty())
-        return;
-    QToolBar* toolBar = addToolBar(tr("Capture"));
-    toolBar->setObjectName(QStringLiteral("CaptureToolBar"));
-    QAction* grabAll = MakeCommandAction(this, ids::ID_GRAB_ALL_CHANNELS, "graball",
-                                         tr("Grab an image from every channel that is previewing"),
-                                         tr("Grab All Channels"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
-    grabAll->setShortcutContext(Qt::WindowShortcut);
-    addAction(grabAll);
-    toolBar->addAction(grabAll);
-    connect(grabAll, &QAction::triggered, this, &CMainFrame::OnGrabAllChannels);
-    m_actions.insert(ids::ID_GRAB_ALL_CHANNELS, grabAll);
-    UpdateCaptureCommands();
-}
-
-// F6 and Shift+F6 move the keyboard focus between the library window and the panes.
-void CMainFrame::CreatePaneKeys()
-{
-    auto add = [this](int id, const QKeySequence& key, int direction) {
-        auto* action = new QAction(this);
-        action->setObjectName(QStringLiteral("command%1").arg(id));
-        action->setShortcut(key);
-        connect(action, &QAction::triggered, this, [this, direction] { FocusNextPane(direction); });
-        addAction(action);
-        m_actions.insert(id, action);
-    };
-    add(ids::ID_NEXT_PANE, Qt::Key_F6, 1);
-    add(ids::ID_PREV_PANE, Qt::SHIFT | Qt::Key_F6, -1);
 }
 
 void CMainFrame::FocusNextPane(int direction)

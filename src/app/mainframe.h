@@ -13,8 +13,10 @@ class CChildFrame;
 class CClipObj;
 class CEditPane;
 class CSourcePane;
+class CToolBarCustomizer;
 class QAction;
 class QMdiArea;
+class QToolBar;
 
 // User-interface thread only.
 class CMainFrame : public QMainWindow {
@@ -49,6 +51,20 @@ public:
     void OnPreviewClip(CClipObj* clip);
     // Opens a video file in the source (the command line, a drop).
     void OpenVideo(const QString& path);
+    // The look (210..218): style, palette and background colour, kept in the profile.
+    void OnApplicationLook(int id);
+    int ApplicationLook() const { return m_appLook; }
+    // The layout (32797..32800): the preview pane and the source group in a band along an edge.
+    void OnLayout(int id);
+    int LayoutCmd() const { return m_layoutCmd; }
+    void OnOptions();
+    void OnWindowManager();
+    void OnViewCustomize();
+    void OnHelpTopics();
+    CToolBarCustomizer* Customizer() const { return m_customizer; }
+    QToolBar* StandardToolBar() const { return m_wndToolBar; }
+    QMenu* createPopupMenu() override;
+
     // Grabs the next frame of every channel that is previewing.
     void OnGrabAllChannels();
     // Ends the capture side: every channel stops, every grab under way is finished and reaches
@@ -69,6 +85,16 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip);
     void CreateMenus();
+    void CreateViewMenu();
+    void CreateLookMenu(QMenu* lookMenu);
+    void CreateHelpMenu();
+    void CreateLayoutMenu();
+    void CreateStandardToolBar();
+    void FillPanesMenu();
+    void UpdateLayoutButton();
+    void ApplyLayout();
+    void CustomizeToolBars();
+    void ShowIdleStatus();
     void CreateDockingWindows();
     void CreateCapturePanes();
     void UpdateCaptureCommands();
@@ -89,4 +115,11 @@ private:
     bool m_quiet = false;
     bool m_closing = false;  // StopCapture has begun: no more windows are opened
     QHash<int, QAction*> m_actions;
+    int m_appLook = 213;
+    int m_layoutCmd = 32797;  // every start begins with UpLeft; the layout is not kept
+    QToolBar* m_wndToolBar = nullptr;
+    QMenu* m_layoutMenu = nullptr;
+    QMenu* m_panesMenu = nullptr;
+    QAction* m_layoutButton = nullptr;
+    CToolBarCustomizer* m_customizer = nullptr;
 };

@@ -1,0 +1,235 @@
+// The frame's menus, the Standard and Capture toolbars and the frame-wide keys.
+#include "applooks.h"
+#include "ccampane.h"
+#include "ceditpane.h"
+#include "commandaction.h"
+#include "csourcepane.h"
+#include "mainframe.h"
+#include "panelayouts.h"
+#include "resource.h"
+#include "toolbarcustomizer.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QWhatsThis>
+
+using namespace kestivo;
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip)
+{
+    auto* action = menu->addAction(label);
+    action->setObjectName(QStringLiteral("command%1").arg(commandId));
+    action->setData(commandId);
+    action->setStatusTip(tip);
+    action->setToolTip(tip);
+    action->setWhatsThis(tip);
+    m_actions.insert(commandId, action);
+    return action;
+}
+
+// Two File menus, as the program has always had: one while no library window is open, one while
+// it is; UpdateMenus shows the right one.
+void CMainFrame::CreateMenus()
+{
+    QMenu* fileMenu = m_fileMenuNoLibrary = menuBar()->addMenu(tr(text::kMenuFile));
+    fileMenu->setObjectName(QStringLiteral("FileMenuNoLibrary"));
+    QAction* newLibrary = AddCommand(fileMenu, ids::ID_FILE_NEW, tr("&New"), tr("Open the image library window"));
+    newLibrary->setShortcut(QKeySequence::New);
+    connect(newLibrary, &QAction::triggered, this, &CMainFrame::OnFileNew);
+    // No Ctrl+O here: it opens a video in the source pane, and one key must not mean two things.
+    connect(AddCommand(fileMenu, ids::ID_FILE_OPEN, tr("&Open..."), tr("Open the image library window from a Kestivo file")),
+            &QAction::triggered, this, &CMainFrame::OnFileOpen);
+    connect(AddCommand(fileMenu, ids::ID_FILE_CLOSE, tr("&Close"), tr("Close the image library window")),
+            &QAction::triggered, this, &CMainFrame::OnFileClose);
+    fileMenu->addSeparator();
+    QAction* exit = AddCommand(fileMenu, ids::ID_APP_EXIT, tr(text::kExit),
+                               tr("Quit the application; the settings and the library are saved"));
+    exit->setShortcut(QKeySequence::Quit);
+    exit->setMenuRole(QAction::QuitRole);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    m_fileMenuLibrary = menuBar()->addMenu(tr(text::kMenuFile));
+    m_fileMenuLibrary->setObjectName(QStringLiteral("FileMenuLibrary"));
+    QAction* options = AddCommand(m_fileMenuLibrary, ids::ID_OPTIONS, tr("Options"),
+                                  tr("Set the image directory and the image type of grabs"));
+    options->setIcon(QIcon(QStringLiteral(":/icons/options.svg")));
+    connect(options, &QAction::triggered, this, &CMainFrame::OnOptions);
+    m_fileMenuLibrary->addSeparator();
+    m_fileMenuLibrary->addAction(exit);
+
+    CreateViewMenu();
+    CreateHelpMenu();
+}
+
+void CMainFrame::CreateViewMenu()
+{
+    QMenu* viewMenu = menuBar()->addMenu(tr("&View"));
+    viewMenu->setObjectName(QStringLiteral("ViewMenu"));
+    // A pane closed by its button comes back from here; the window state keeps it closed otherwise.
+    m_panesMenu = viewMenu->addMenu(tr("&Toolbars and Docking Windows"));
+    m_panesMenu->setObjectName(QStringLiteral("PanesMenu"));
+    connect(m_panesMenu, &QMenu::aboutToShow, this, &CMainFrame::FillPanesMenu);
+    QAction* statusBarShown = AddCommand(viewMenu, ids::ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"));
+    statusBarShown->setCheckable(true);
+    statusBarShown->setChecked(true);
+    connect(statusBarShown, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    CreateLookMenu(viewMenu->addMenu(tr("&Application Look")));
+    // The layouts are also on the Standard toolbar's first button; here they are a key press away.
+    viewMenu->addMenu(m_layoutMenu);
+    viewMenu->addSeparator();
+    connect(AddCommand(viewMenu, ids::ID_WINDOW_MANAGER, tr(text::kWindows), tr("Activate or close the open library windows")),
+            &QAction::triggered, this, &CMainFrame::OnWindowManager);
+}
+
+void CMainFrame::FillPanesMenu()
+{
+    m_panesMenu->clear();
+    const QList<QAction*> toggles = createPopupMenu()->actions();
+    for (QAction* toggle : toggles)
+        m_panesMenu->addAction(toggle);
+}
+
+// The toolbars and panes with their check marks, then "Customize...": the View menu's list and
+// the menu of a right click on a bar.
+QMenu* CMainFrame::createPopupMenu()
+{
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (!menu)
+        menu = new QMenu(this);
+    menu->addSeparator();
+    QAction* customize = menu->addAction(tr(text::kCustomize));
+    customize->setObjectName(QStringLiteral("command%1").arg(ids::ID_VIEW_CUSTOMIZE));
+    customize->setData(ids::ID_VIEW_CUSTOMIZE);
+    customize->setStatusTip(tr("Choose the commands the toolbars show"));
+    connect(customize, &QAction::triggered, this, &CMainFrame::OnViewCustomize);
+    return menu;
+}
+
+// Nine looks, five in the menu itself and four under "Office 200&7", one of them checked.
+void CMainFrame::CreateLookMenu(QMenu* lookMenu)
+{
+    lookMenu->setObjectName(QStringLiteral("LookMenu"));
+    auto* group = new QActionGroup(this);
+    QMenu* office2007 = nullptr;
+    for (const applook::Look& look : applook::All()) {
+        QMenu* menu = lookMenu;
+        if (look.inOffice2007Submenu) {
+            if (!office2007)
+                office2007 = lookMenu->addMenu(tr("Office 200&7"));
+            menu = office2007;
+        }
+        QAction* action = AddCommand(menu, look.id, tr(look.label), tr("Change the look of the program"));
+        action->setCheckable(true);
+        action->setChecked(look.id == m_appLook);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id = look.id] { OnApplicationLook(id); });
+    }
+}
+
+void CMainFrame::CreateHelpMenu()
+{
+    QMenu* helpMenu = menuBar()->addMenu(tr(text::kMenuHelp));
+    QAction* topics = AddCommand(helpMenu, ids::ID_HELP_FINDER, tr(text::kHelpTopics),
+                                 tr("Read the user guide: the panes, the road of a grab, the keys"));
+    topics->setShortcut(QKeySequence::HelpContents);
+    topics->setShortcutContext(Qt::ApplicationShortcut);
+    topics->setIcon(QIcon(QStringLiteral(":/icons/help.svg")));
+    connect(topics, &QAction::triggered, this, &CMainFrame::OnHelpTopics);
+    helpMenu->addSeparator();
+    QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),
+                                tr("Display program information, version number and copyright"));
+    about->setIcon(QIcon(QStringLiteral(":/icons/about.svg")));
+    about->setMenuRole(QAction::AboutRole);
+
+    // Shift+F1: the next click on a command tells what it does instead of doing it.
+    QAction* whatsThis = QWhatsThis::createAction(this);
+    whatsThis->setObjectName(QStringLiteral("command%1").arg(ids::ID_CONTEXT_HELP));
+    whatsThis->setShortcut(Qt::SHIFT | Qt::Key_F1);
+    addAction(whatsThis);
+    m_actions.insert(ids::ID_CONTEXT_HELP, whatsThis);
+}
+
+// The four layouts, in the menu "Format" of the layout button, whose image is the current layout's.
+void CMainFrame::CreateLayoutMenu()
+{
+    m_layoutMenu = new QMenu(tr("Pane &Layout"), this);
+    m_layoutMenu->setObjectName(QStringLiteral("FormatMenu"));
+    auto* group = new QActionGroup(this);
+    for (const panelayout::Layout& layout : panelayout::All()) {
+        QAction* action = AddCommand(m_layoutMenu, layout.id, tr(layout.label), tr("Put the panes in this layout"));
+        action->setIcon(QIcon(QString::fromLatin1(layout.icon)));
+        action->setCheckable(true);
+        group->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id = layout.id] { OnLayout(id); });
+    }
+    m_layoutButton = new QAction(this);
+    m_layoutButton->setObjectName(QStringLiteral("command%1").arg(ids::ID_LAYOUT_BUTTON));
+    m_layoutButton->setData(ids::ID_LAYOUT_BUTTON);
+    m_layoutButton->setMenu(m_layoutMenu);
+    m_layoutButton->setStatusTip(tr("Put the panes in the current layout again, or choose another"));
+    connect(m_layoutButton, &QAction::triggered, this, [this] { OnLayout(m_layoutCmd); });
+    m_actions.insert(ids::ID_LAYOUT_BUTTON, m_layoutButton);
+}
+
+// The layout button, Options, About and Help Topics.
+void CMainFrame::CreateStandardToolBar()
+{
+    m_wndToolBar = addToolBar(tr(text::kStandard));
+    m_wndToolBar->setObjectName(QStringLiteral("StandardToolBar"));
+    m_wndToolBar->setWindowTitle(tr(text::kStandard));
+    m_wndToolBar->addAction(m_layoutButton);
+    m_wndToolBar->addAction(Action(ids::ID_OPTIONS));
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(Action(ids::ID_APP_ABOUT));
+    m_wndToolBar->addAction(Action(ids::ID_HELP_FINDER));
+    UpdateLayoutButton();
+}
+
+// Grab All Channels: one press grabs the next frame of every channel that is previewing. Its key
+// is window-wide, unlike the panes' own G.
+void CMainFrame::CreateCaptureToolBar()
+{
+    if (m_wndCamPanes.isEmpty())
+        return;
+    QToolBar* toolBar = addToolBar(tr("Capture"));
+    toolBar->setObjectName(QStringLiteral("CaptureToolBar"));
+    QAction* grabAll = MakeCommandAction(this, ids::ID_GRAB_ALL_CHANNELS, "graball",
+                                         tr("Grab an image from every channel that is previewing"),
+                                         tr("Grab All Channels"), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_G)});
+    grabAll->setShortcutContext(Qt::WindowShortcut);
+    addAction(grabAll);
+    toolBar->addAction(grabAll);
+    connect(grabAll, &QAction::triggered, this, &CMainFrame::OnGrabAllChannels);
+    m_actions.insert(ids::ID_GRAB_ALL_CHANNELS, grabAll);
+    UpdateCaptureCommands();
+}
+
+// F6 and Shift+F6 move the keyboard focus between the library window and the panes.
+void CMainFrame::CreatePaneKeys()
+{
+    auto add = [this](int id, const QKeySequence& key, int direction) {
+        auto* action = new QAction(this);
+        action->setObjectName(QStringLiteral("command%1").arg(id));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, [this, direction] { FocusNextPane(direction); });
+        addAction(action);
+        m_actions.insert(id, action);
+    };
+    add(ids::ID_NEXT_PANE, Qt::Key_F6, 1);
+    add(ids::ID_PREV_PANE, Qt::SHIFT | Qt::Key_F6, -1);
+}
+
+void CMainFrame::UpdateLayoutButton()
+{
+    const panelayout::Layout& layout = panelayout::For(m_layoutCmd);
+    m_layoutButton->setIcon(QIcon(QString::fromLatin1(layout.icon)));
+    m_layoutButton->setText(tr(layout.label));
+    m_layoutButton->setToolTip(tr(layout.label));
+    if (QAction* checked = Action(layout.id))
+        checked->setChecked(true);
+}

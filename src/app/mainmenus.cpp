@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -74,6 +75,14 @@ void CMainFrame::CreateViewMenu()
     m_panesMenu = viewMenu->addMenu(tr("&Toolbars and Docking Windows"));
     m_panesMenu->setObjectName(QStringLiteral("PanesMenu"));
     connect(m_panesMenu, &QMenu::aboutToShow, this, &CMainFrame::FillPanesMenu);
+    // The frame owns it: the list is cleared each time it opens, and a menu deletes what it owns.
+    auto* customize = new QAction(tr(text::kCustomize), this);
+    customize->setObjectName(QStringLiteral("command%1").arg(ids::ID_VIEW_CUSTOMIZE));
+    customize->setData(ids::ID_VIEW_CUSTOMIZE);
+    customize->setStatusTip(tr("Choose the commands the toolbars show"));
+    customize->setWhatsThis(customize->statusTip());
+    m_actions.insert(ids::ID_VIEW_CUSTOMIZE, customize);
+    connect(customize, &QAction::triggered, this, &CMainFrame::OnViewCustomize);
     QAction* statusBarShown = AddCommand(viewMenu, ids::ID_VIEW_STATUS_BAR, tr("&Status Bar"), tr("Show or hide the status bar"));
     statusBarShown->setCheckable(true);
     statusBarShown->setChecked(true);
@@ -86,27 +95,28 @@ void CMainFrame::CreateViewMenu()
             &QAction::triggered, this, &CMainFrame::OnWindowManager);
 }
 
+// The panes and toolbars with their check marks, then "Customize...": the View menu's list, made
+// afresh each time it opens (the library window's toolbar comes and goes).
 void CMainFrame::FillPanesMenu()
 {
     m_panesMenu->clear();
-    const QList<QAction*> toggles = createPopupMenu()->actions();
-    for (QAction* toggle : toggles)
-        m_panesMenu->addAction(toggle);
+    for (QDockWidget* pane : findChildren<QDockWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        m_panesMenu->addAction(pane->toggleViewAction());
+    m_panesMenu->addSeparator();
+    for (QToolBar* toolBar : findChildren<QToolBar*>(QString(), Qt::FindDirectChildrenOnly))
+        m_panesMenu->addAction(toolBar->toggleViewAction());
+    m_panesMenu->addSeparator();
+    m_panesMenu->addAction(Action(ids::ID_VIEW_CUSTOMIZE));
 }
 
-// The toolbars and panes with their check marks, then "Customize...": the View menu's list and
-// the menu of a right click on a bar.
+// A right click on a bar: the same list as the View menu's.
 QMenu* CMainFrame::createPopupMenu()
 {
     QMenu* menu = QMainWindow::createPopupMenu();
     if (!menu)
         menu = new QMenu(this);
     menu->addSeparator();
-    QAction* customize = menu->addAction(tr(text::kCustomize));
-    customize->setObjectName(QStringLiteral("command%1").arg(ids::ID_VIEW_CUSTOMIZE));
-    customize->setData(ids::ID_VIEW_CUSTOMIZE);
-    customize->setStatusTip(tr("Choose the commands the toolbars show"));
-    connect(customize, &QAction::triggered, this, &CMainFrame::OnViewCustomize);
+    menu->addAction(Action(ids::ID_VIEW_CUSTOMIZE));
     return menu;
 }
 

@@ -224,3 +224,17 @@ TEST_F(FrameCommands, OptionsSetTheNextGrabAndAreSaved)
     frame.StopCapture();
     g_SetObj.m_pRootNode->GetClipList().DeleteAll();
 }
+
+// The View menu's list is made again at every opening; Customize... survives it.
+TEST_F(FrameCommands, PanesMenuListsPanesAndToolBarsEveryTime)
+{
+    CMainFrame frame;
+    QMenu* panes = MenuNamed(frame, QStringLiteral("PanesMenu"));
+    for (int opening = 0; opening < 2; ++opening) {
+        Q_EMIT panes->aboutToShow();
+        const QStringList labels = Labels(panes);
+        EXPECT_TRUE(labels.contains(QStringLiteral("Soure Pane")));
+        EXPECT_TRUE(labels.contains(QStringLiteral("Standard")));
+        EXPECT_EQ(labels.last(), QStringLiteral("Customize..."));
+    }
+}

@@ -12,7 +12,6 @@ inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_HELP_FINDER = 57667;
 inline constexpr int ID_CONTEXT_HELP = 57669;  // Shift+F1: What's This mode
-inline constexpr int ID_HELP = 57670;          // F1
 
 // The frame's own commands.
 inline constexpr int ID_VIEW_CUSTOMIZE = 126;

@@ -97,7 +97,7 @@ void CKestivoApp::CreateMainFrame()
     connect(m_pMainFrame->Action(ids::ID_APP_ABOUT), &QAction::triggered, this, &CKestivoApp::OnAppAbout);
     connect(m_instance.get(), &CInstanceGuard::activationRequested, m_pMainFrame.get(),
             &CMainFrame::BringForward);
-    m_pMainFrame->restoreState(Profile().value(kProfileWindowState).toByteArray());
+    m_pMainFrame->RestoreWindowState(Profile().value(kProfileWindowState).toByteArray());
     // Always maximised, whatever the launcher asked for. The geometry covers the screen first
     // for a desktop without a window manager, where maximising does nothing.
     if (const QScreen* screen = m_pMainFrame->screen())

@@ -98,6 +98,14 @@ void CMainFrame::OnApplicationLook(int id)
     QApplication::restoreOverrideCursor();
 }
 
+bool CMainFrame::RestoreWindowState(const QByteArray& state)
+{
+    if (state.isEmpty() || !restoreState(state))
+        return false;
+    panelayout::CancelPendingSizes(this);
+    return true;
+}
+
 void CMainFrame::OnLayout(int id)
 {
     m_layoutCmd = panelayout::For(id).id;

@@ -64,6 +64,9 @@ public:
     CToolBarCustomizer* Customizer() const { return m_customizer; }
     QToolBar* StandardToolBar() const { return m_wndToolBar; }
     QMenu* createPopupMenu() override;
+    // Puts the panes and bars back where the last run left them (the layout button still starts
+    // at UpLeft); false when state holds nothing usable, and the start-up layout stands.
+    bool RestoreWindowState(const QByteArray& state);
 
     // Grabs the next frame of every channel that is previewing.
     void OnGrabAllChannels();

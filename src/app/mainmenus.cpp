@@ -96,7 +96,7 @@ void CMainFrame::CreateViewMenu()
 }
 
 // The panes and toolbars with their check marks, then "Customize...": the View menu's list, made
-// afresh each time it opens (the library window's toolbar comes and goes).
+// afresh each time it opens, since capture panes go at shutdown and toolbars may be added.
 void CMainFrame::FillPanesMenu()
 {
     m_panesMenu->clear();
@@ -182,6 +182,7 @@ void CMainFrame::CreateLayoutMenu()
     m_layoutButton->setData(ids::ID_LAYOUT_BUTTON);
     m_layoutButton->setMenu(m_layoutMenu);
     m_layoutButton->setStatusTip(tr("Put the panes in the current layout again, or choose another"));
+    m_layoutButton->setWhatsThis(m_layoutButton->statusTip());
     connect(m_layoutButton, &QAction::triggered, this, [this] { OnLayout(m_layoutCmd); });
     m_actions.insert(ids::ID_LAYOUT_BUTTON, m_layoutButton);
 }

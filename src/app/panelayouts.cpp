@@ -41,11 +41,14 @@ void SetSizes(QMainWindow* frame, QDockWidget* preview, QDockWidget* front)
 
 // A frame not shown yet has no final size: its first show lays it out again and shares the band
 // anew. The sizes wait for that show; queued so that the geometry the show brings is in place.
+constexpr char kPendingSizes[] = "PendingLayoutSizes";
+
 class SizesOnShow : public QObject {
 public:
     SizesOnShow(QMainWindow* frame, QDockWidget* preview, QDockWidget* front)
         : QObject(frame), m_frame(frame), m_preview(preview), m_front(front)
     {
+        setObjectName(QLatin1String(kPendingSizes));
         frame->installEventFilter(this);
     }
 
@@ -115,10 +118,19 @@ void Apply(QMainWindow* frame, int id, QDockWidget* preview, QDockWidget* source
     QDockWidget* front = cams.isEmpty() ? source : cams.last();
     front->raise();
 
+    CancelPendingSizes(frame);  // only the last layout's sizes wait for the show
     if (frame->isVisible())
         SetSizes(frame, preview, front);
     else
         new SizesOnShow(frame, preview, front);
+}
+
+void CancelPendingSizes(QMainWindow* frame)
+{
+    for (QObject* pending : frame->findChildren<QObject*>(QLatin1String(kPendingSizes), Qt::FindDirectChildrenOnly)) {
+        frame->removeEventFilter(pending);
+        delete pending;
+    }
 }
 
 }  // namespace panelayout

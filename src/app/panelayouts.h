@@ -33,5 +33,8 @@ const std::array<Layout, 4>& All();
 // User-interface thread. preview and source must be dock widgets of frame; cams in channel order
 // (may be empty).
 void Apply(QMainWindow* frame, int id, QDockWidget* preview, QDockWidget* source, const QList<QDockWidget*>& cams);
+// Drops the sizes that an Apply before the first show left waiting for it: a window state restored
+// afterwards holds the user's own sizes, which must stand.
+void CancelPendingSizes(QMainWindow* frame);
 
 }  // namespace panelayout

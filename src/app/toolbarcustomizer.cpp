@@ -1,5 +1,7 @@
 #include "toolbarcustomizer.h"
 
+#include "resource.h"
+
 #include <QAction>
 #include <QSettings>
 #include <QToolBar>
@@ -8,7 +10,7 @@ namespace {
 
 QSettings Profile()
 {
-    return QSettings(QStringLiteral("Orvel"), QStringLiteral("Kestivo"));
+    return QSettings(QLatin1String(kestivo::text::kOrganisation), QLatin1String(kestivo::text::kAppName));
 }
 
 QString HiddenKey(const QToolBar* toolBar)

@@ -187,4 +187,28 @@ TEST(PaneLayout, FitsTheProgramsFrameWithoutChannels)
     ExpectLaidOut(frame, panelayout::kUpRight, frame.PreviewPane(), frame.SourcePane(), {});
 }
 
+// The panes where the last run left them win over the start-up layout that waits for the show.
+TEST(PaneLayout, ARestoredWindowStateKeepsTheUsersSizes)
+{
+    QByteArray state;
+    {
+        CMainFrame frame;
+        frame.SetQuiet(true);
+        frame.resize(1400, 900);
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        frame.resizeDocks({frame.PreviewPane()}, {250}, Qt::Vertical);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(frame.PreviewPane()->height() - 250) < 8; }, 5000));
+        state = frame.saveState();
+    }
+    CMainFrame restarted;
+    restarted.SetQuiet(true);
+    restarted.resize(1400, 900);
+    ASSERT_TRUE(restarted.RestoreWindowState(state));
+    restarted.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&restarted));
+    QTest::qWait(100);  // the queued start-up sizes would land now
+    EXPECT_LT(std::abs(restarted.PreviewPane()->height() - 250), 8) << restarted.PreviewPane()->height();
+}
+
 }  // namespace

@@ -17,7 +17,7 @@ QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QStr
                            const QList<QKeySequence>& keys)
 {
     InitKestivoIcons();
-    auto* action = new QAction(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))), tip, parent);
+    auto* action = new QAction(KestivoIcon(QLatin1String(icon)), tip, parent);
     action->setObjectName(QStringLiteral("command%1").arg(id));
     action->setData(id);
     action->setStatusTip(prompt);

@@ -12,6 +12,7 @@
 #include "coptionsdlg.h"
 #include "framedialogs.h"
 #include "helpwindow.h"
+#include "icons.h"
 #include "panelayouts.h"
 #include "toolbarcustomizer.h"
 #include "csourcedlg.h"
@@ -161,8 +162,8 @@ void CMainFrame::CreateDockingWindows()
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
     // Shown on the panes' tabs and title bars.
-    m_wndPreviewPane->setWindowIcon(QIcon(QStringLiteral(":/icons/preview.svg")));
-    m_wndSourcePane->setWindowIcon(QIcon(QStringLiteral(":/icons/sourcepane.svg")));
+    m_wndPreviewPane->setWindowIcon(KestivoIcon(QStringLiteral("preview")));
+    m_wndSourcePane->setWindowIcon(KestivoIcon(QStringLiteral("sourcepane")));
     CreateCapturePanes();
 }
 

@@ -3,6 +3,7 @@
 #include "ccampane.h"
 #include "ceditpane.h"
 #include "commandaction.h"
+#include "icons.h"
 #include "csourcepane.h"
 #include "mainframe.h"
 #include "panelayouts.h"
@@ -58,7 +59,7 @@ void CMainFrame::CreateMenus()
     m_fileMenuLibrary->setObjectName(QStringLiteral("FileMenuLibrary"));
     QAction* options = AddCommand(m_fileMenuLibrary, ids::ID_OPTIONS, tr("Options"),
                                   tr("Set the image directory and the image type of grabs"));
-    options->setIcon(QIcon(QStringLiteral(":/icons/options.svg")));
+    options->setIcon(KestivoIcon(QStringLiteral("options")));
     connect(options, &QAction::triggered, this, &CMainFrame::OnOptions);
     m_fileMenuLibrary->addSeparator();
     m_fileMenuLibrary->addAction(exit);
@@ -148,12 +149,12 @@ void CMainFrame::CreateHelpMenu()
                                  tr("Read the user guide: the panes, the road of a grab, the keys"));
     topics->setShortcut(QKeySequence::HelpContents);
     topics->setShortcutContext(Qt::ApplicationShortcut);
-    topics->setIcon(QIcon(QStringLiteral(":/icons/help.svg")));
+    topics->setIcon(KestivoIcon(QStringLiteral("help")));
     connect(topics, &QAction::triggered, this, &CMainFrame::OnHelpTopics);
     helpMenu->addSeparator();
     QAction* about = AddCommand(helpMenu, ids::ID_APP_ABOUT, tr(text::kAbout),
                                 tr("Display program information, version number and copyright"));
-    about->setIcon(QIcon(QStringLiteral(":/icons/about.svg")));
+    about->setIcon(KestivoIcon(QStringLiteral("about")));
     about->setMenuRole(QAction::AboutRole);
 
     // Shift+F1: the next click on a command tells what it does instead of doing it.
@@ -172,7 +173,7 @@ void CMainFrame::CreateLayoutMenu()
     auto* group = new QActionGroup(this);
     for (const panelayout::Layout& layout : panelayout::All()) {
         QAction* action = AddCommand(m_layoutMenu, layout.id, tr(layout.label), tr("Put the panes in this layout"));
-        action->setIcon(QIcon(QString::fromLatin1(layout.icon)));
+        action->setIcon(KestivoIcon(QString::fromLatin1(layout.icon)));
         action->setCheckable(true);
         group->addAction(action);
         connect(action, &QAction::triggered, this, [this, id = layout.id] { OnLayout(id); });
@@ -238,7 +239,7 @@ void CMainFrame::CreatePaneKeys()
 void CMainFrame::UpdateLayoutButton()
 {
     const panelayout::Layout& layout = panelayout::For(m_layoutCmd);
-    m_layoutButton->setIcon(QIcon(QString::fromLatin1(layout.icon)));
+    m_layoutButton->setIcon(KestivoIcon(QString::fromLatin1(layout.icon)));
     m_layoutButton->setText(tr(layout.label));
     m_layoutButton->setToolTip(tr(layout.label));
     if (QAction* checked = Action(layout.id))

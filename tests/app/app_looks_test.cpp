@@ -1,4 +1,5 @@
 #include "applooks.h"
+#include "icons.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -159,3 +160,15 @@ TEST_F(AppLooks, ProfileRoundTripAndUnknownValues)
 }
 
 }  // namespace
+
+// The commands' icons are drawn light on the dark look, so they stay visible there.
+TEST_F(AppLooks, IconsAreDrawnLightOnTheDarkLook)
+{
+    const QIcon stop = KestivoIcon(QStringLiteral("stop"));
+    applook::Apply(211);
+    const QColor onLight = stop.pixmap(24).toImage().pixelColor(12, 12);
+    applook::Apply(216);
+    const QColor onDark = stop.pixmap(24).toImage().pixelColor(12, 12);
+    EXPECT_LT(onLight.lightness(), 100);
+    EXPECT_GT(onDark.lightness(), 180);
+}

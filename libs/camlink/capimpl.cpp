@@ -109,13 +109,18 @@ long CCapBase::Impl::Start(int channel)
     return 0;
 }
 
-long CCapBase::Impl::FailStart(int channel, const QString& message)
+void CCapBase::Impl::TearDown(CapChan& chan, const QString& message)
 {
-    CapChan& chan = *chans[std::size_t(channel)];
     chan.pipeline.reset();
     chan.feed->Discard();  // a frame still on its way would cover the message
     if (chan.view)
         chan.view->SetMessage(message);
+}
+
+long CCapBase::Impl::FailStart(int channel, const QString& message)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    TearDown(chan, message);
     qCInfo(lcCamlink) << "channel" << channel << "did not start:" << message;
     QMetaObject::invokeMethod(
         q,
@@ -130,11 +135,7 @@ long CCapBase::Impl::FailStart(int channel, const QString& message)
 
 void CCapBase::Impl::StopByItself(int channel, const QString& message)
 {
-    CapChan& chan = *chans[std::size_t(channel)];
-    chan.pipeline.reset();
-    chan.feed->Discard();  // a frame still on its way would cover the message
-    if (chan.view)
-        chan.view->SetMessage(message);
+    TearDown(*chans[std::size_t(channel)], message);
     qCInfo(lcCamlink) << "channel" << channel << "stopped:" << message;
     Q_EMIT q->chanStopped(channel, message);
 }

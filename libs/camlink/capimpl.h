@@ -36,6 +36,8 @@ struct CCapBase::Impl {
     long Fail(const QString& message);
 
     long Start(int channel);
+    // The channel stopped: pipeline gone, no frame left to cover the message, which the view shows.
+    void TearDown(CapChan& chan, const QString& message);
     long FailStart(int channel, const QString& message);
     void StopByItself(int channel, const QString& message);
     void OnBusEvent(int channel, quint64 generation, const BusEvent& event);

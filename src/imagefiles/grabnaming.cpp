@@ -1,6 +1,5 @@
 #include "grabnaming.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -9,9 +8,11 @@ QString GrabBaseFromVideoPath(const QString& videoPath)
     return QFileInfo(videoPath).completeBaseName();
 }
 
+// Names are joined, never substituted: a video called "a%1b.mp4" or "a%20b.mp4" must keep its
+// percent signs rather than have them taken for placeholders.
 QString BuildGrabName(const QString& base, std::uint32_t number)
 {
-    return QStringLiteral("%1_%2").arg(base).arg(std::int32_t(number));
+    return base + QLatin1Char('_') + QString::number(std::int32_t(number));
 }
 
 GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::int32_t imageType)
@@ -19,8 +20,11 @@ GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::
     const ImageTypeInfo& type = ImageTypeFor(imageType);
     GrabTarget target;
     target.encoder = type.encoder;
-    if (!QDir().mkpath(imageDir)) {
-        target.error = QStringLiteral("the image directory \"%1\" does not exist and cannot be created").arg(imageDir);
+    // Never made here: a directory that vanished is most often a share or a drive that is not
+    // mounted, and a grab written into its empty mount point would be lost from sight.
+    if (!QFileInfo(imageDir).isDir()) {
+        target.error = QStringLiteral("the image directory \"") + imageDir
+                     + QStringLiteral("\" does not exist; choose one in Options");
         return target;
     }
 
@@ -38,10 +42,11 @@ GrabTarget BuildGrabPath(const QString& grabName, const QString& imageDir, std::
         if (reserved.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return target;
         if (!taken(target.path)) {
-            target.error = QStringLiteral("\"%1\" could not be created: %2").arg(target.path, reserved.errorString());
+            target.error = QLatin1Char('"') + target.path + QStringLiteral("\" could not be created: ")
+                         + reserved.errorString();
             return target;
         }
-        target.caption = QStringLiteral("%1 (%2)").arg(grabName).arg(n);
+        target.caption = grabName + QStringLiteral(" (") + QString::number(n) + QLatin1Char(')');
         target.path = folder + target.caption + extension;
     }
 }

@@ -19,11 +19,11 @@ struct GrabTarget {
     QString path;     // where to write: a file that does not exist yet
     QString caption;  // the name actually used: the grab name, or "<grab name> (2)" and so on
     EncoderFormat encoder = ImageFormatBMP;
-    QString error;    // when the image directory is missing and cannot be created
+    QString error;    // when the image directory is missing or the file cannot be created
     bool ok() const { return error.isEmpty(); }
 };
 
-// The file for a grab in imageDir (created when missing), of the given image type code (any code
+// The file for a grab in imageDir (which must exist: it is never created here), of the given image type code (any code
 // outside 1..4 gives BMP). When "<grab name>.<ext>" exists, the first free "<grab name> (N).<ext>",
 // N = 2, 3, ..., is chosen, so that no grab replaces a file that an item may refer to. The file is
 // created empty and exclusively before it is returned, so two grabs at once (two channels, or a

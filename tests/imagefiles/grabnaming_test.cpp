@@ -72,16 +72,29 @@ TEST(GrabNaming, ExistingFilesAreNeverChosen)
     EXPECT_TRUE(BuildGrabPath(name, dir.path(), 1).caption == name) << "another extension is free";
 }
 
-TEST(GrabNaming, MissingImageDirectoryIsCreatedOrReported)
+TEST(GrabNaming, AMissingImageDirectoryIsReportedNotCreated)
 {
     QTemporaryDir dir;
-    const QString nested = dir.filePath(QStringLiteral("new/grabs"));
-    EXPECT_TRUE(BuildGrabPath(QStringLiteral("a_1"), nested, 0).ok());
-    EXPECT_TRUE(QFileInfo(nested).isDir());
+    const QString gone = dir.filePath(QStringLiteral("unmounted/grabs"));
+    const GrabTarget refused = BuildGrabPath(QStringLiteral("a_1"), gone, 0);
+    EXPECT_FALSE(refused.ok());
+    EXPECT_TRUE(refused.error.contains(gone + QStringLiteral("\" does not exist; choose one in Options")));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("unmounted"))));
 
     QFile blocker(dir.filePath(QStringLiteral("file")));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    const GrabTarget refused = BuildGrabPath(QStringLiteral("a_1"), dir.filePath(QStringLiteral("file/sub")), 0);
-    EXPECT_FALSE(refused.ok());
-    EXPECT_TRUE(refused.error.contains(QStringLiteral("file/sub")));
+    EXPECT_FALSE(BuildGrabPath(QStringLiteral("a_1"), blocker.fileName(), 0).ok()) << "a file is no directory";
+}
+
+TEST(GrabNaming, PercentSignsInNamesAreKept)
+{
+    for (const char* base : {"a%20b", "a%1b", "%2%1", "100%"}) {
+        const QString name = BuildGrabName(QString::fromUtf8(base), 7);
+        EXPECT_EQ(name, QString::fromUtf8(base) + QStringLiteral("_7"));
+        QTemporaryDir dir;
+        BuildGrabPath(name, dir.path(), 2);
+        const GrabTarget second = BuildGrabPath(name, dir.path(), 2);
+        EXPECT_EQ(second.caption, name + QStringLiteral(" (2)"));
+        EXPECT_EQ(second.path, dir.filePath(name + QStringLiteral(" (2).png")));
+    }
 }

@@ -74,7 +74,8 @@ void CKestivoView::ShowFolder(CNodeObj* folder)
     Q_EMIT selectionChanged();
 }
 
-// An item whose file was deleted outside the program goes. But when the folder that held the file
+// An item whose file was deleted outside the program goes, and so does one whose path now names
+// something that is no image file (a directory, a device). But when the folder that held the file
 // is gone too (an unplugged drive, an unmounted share), the items stay, drawn from their stored
 // thumbnails: pruning them would empty the library of everything on that drive.
 void CKestivoView::PruneMissingFiles()
@@ -85,7 +86,7 @@ void CKestivoView::PruneMissingFiles()
     QHash<QString, bool> folderExists;
     clips->RemoveIf([&folderExists](const CClipObj* clip) {
         const QFileInfo file(clip->GetPath());
-        if (file.exists())
+        if (file.isFile())
             return false;
         const QString folder = file.absolutePath();
         auto known = folderExists.constFind(folder);

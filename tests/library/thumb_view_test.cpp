@@ -2,6 +2,7 @@
 #include "library_fixture.h"
 #include "messageboxes.h"
 
+#include <QDir>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QSignalSpy>
@@ -193,8 +194,9 @@ TEST_F(ThumbView, ShowingAFolderPrunesOnlyFilesGoneFromAFolderThatExists)
     AddItem(m_root, QStringLiteral("gone.bmp"), false);
     AddItemAt(m_root, QStringLiteral("/unplugged-drive/ImageDir/far.bmp"));
     AddItem(m_root, QStringLiteral("also-gone.bmp"), false);
+    ASSERT_TRUE(QDir().mkpath(AddItem(m_root, QStringLiteral("a-folder.bmp"), false)->GetPath()));
     Show(&m_root);
-    ASSERT_EQ(m_view.Count(), 2);
+    ASSERT_EQ(m_view.Count(), 2) << "a path that names a directory is no image";
     EXPECT_EQ(m_root.GetClipList().GetAt(0)->GetCaption(), QStringLiteral("kept"));
     EXPECT_EQ(m_root.GetClipList().GetAt(1)->GetCaption(), QStringLiteral("far"))
         << "a missing drive must not empty the library";

@@ -21,8 +21,11 @@ struct TargetDepth {
 // not tell (Qt decodes 16-, 24- and 32-bit BMP and 8-bit RGB PNG all to RGB32). 0 = unknown.
 int HeaderBitCount(const QByteArray& bytes)
 {
-    if (bytes.size() >= 30 && bytes.startsWith("BM"))
-        return qFromLittleEndian<quint16>(bytes.constData() + 28);
+    if (bytes.size() >= 30 && bytes.startsWith("BM")) {
+        // The 12-byte core header has 16-bit width and height, so its bit count comes earlier.
+        const bool coreHeader = qFromLittleEndian<quint32>(bytes.constData() + 14) == 12;
+        return qFromLittleEndian<quint16>(bytes.constData() + (coreHeader ? 24 : 28));
+    }
     if (bytes.size() >= 26 && bytes.startsWith("\x89PNG\r\n\x1a\n")) {
         const int depth = quint8(bytes[24]);
         switch (quint8(bytes[25])) {  // colour type

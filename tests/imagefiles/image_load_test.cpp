@@ -50,6 +50,8 @@ TEST_F(ImageLoad, KeepsTheDepthOfEachKindOfFile)
         {"GIF:eight.gif", {}, false, 8, false},
         {"BMP3:sixteen.bmp", {"-define", "bmp:subtype=RGB555"}, false, 16, false},
         {"BMP3:true.bmp", {"-type", "truecolor"}, false, 24, false},
+        {"BMP2:fourcore.bmp", {"-colors", "16", "-type", "palette"}, false, 4, false},
+        {"BMP2:truecore.bmp", {"-type", "truecolor"}, false, 24, false},
         {"photo.jpg", {}, false, 24, false},
         {"PNG24:rgb.png", {}, false, 24, false},
         {"PNG32:rgba.png", {"-alpha", "set", "-channel", "A", "-evaluate", "set", "40%", "+channel"}, false, 32, true},

@@ -17,7 +17,8 @@ CNodeTreeView::CNodeTreeView(QWidget* parent) : QTreeWidget(parent)
     setObjectName(QStringLiteral("NodeTreeView"));
     setHeaderHidden(true);
     setColumnCount(1);
-    setRootIsDecorated(true);
+    // The root is the library itself, always open: no expand arrow beside it.
+    setRootIsDecorated(false);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setToolTip(tr("Library folders: F2 renames the selected one"));

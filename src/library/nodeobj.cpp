@@ -33,11 +33,6 @@ void CNodeObj::RemoveChild(CNodeObj* child)
     removed->DeleteFilesExcept(stillShown);
 }
 
-void CNodeObj::DeleteFiles()
-{
-    DeleteFilesExcept({});
-}
-
 void CNodeObj::DeleteFilesExcept(const QSet<QString>& keep)
 {
     for (const CClipObj* clip : m_clipList) {

@@ -44,9 +44,6 @@ public:
     // that no item left in the library refers to, then destroys it. Otherwise does nothing. A
     // file shown in another folder as well stays, or that folder would lose its image.
     void RemoveChild(CNodeObj* child);
-    // Deletes the image file of every item in this subtree (see DeleteImageFile), then destroys
-    // this folder's items. Subfolders stay, emptied of their files.
-    void DeleteFiles();
     // True when an item in this subtree has exactly this path (case-sensitive).
     bool IsFileReferenced(const QString& path) const;
     // Adds the path of every item in this subtree to paths.

@@ -33,6 +33,7 @@ TEST(TreeView, OpensFullyExpandedWithTheRootBoldSelectedAndFixed)
     EXPECT_EQ(tree.SelectedFolder(), &root);
     ASSERT_EQ(selected.count(), 1);
     EXPECT_TRUE(top->isExpanded());
+    EXPECT_FALSE(tree.rootIsDecorated()) << "no expand arrow beside the root";
     QTreeWidgetItem* tripsItem = top->child(0);
     EXPECT_TRUE(tripsItem->isExpanded());
     EXPECT_TRUE(tripsItem->flags() & Qt::ItemIsEditable);

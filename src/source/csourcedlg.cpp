@@ -31,10 +31,8 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
     m_timecode = new CTimecodectrlctrl(this);
     m_videoArea = new QWidget(this);
     m_videoArea->setObjectName(QStringLiteral("VideoArea"));
+    // With no file open the area shows the background colour (SetBackColor); a video fills it.
     m_videoArea->setAutoFillBackground(true);
-    QPalette black = m_videoArea->palette();
-    black.setColor(QPalette::Window, Qt::black);
-    m_videoArea->setPalette(black);
     m_slider = new QSlider(Qt::Horizontal, this);
     m_slider->setObjectName(QStringLiteral("PositionSlider"));
     m_slider->setRange(0, 0);
@@ -63,6 +61,7 @@ void CSourceDlg::SetBackColor(ColorRef color)
     QPalette p = palette();
     p.setColor(QPalette::Window, ToQColor(color));
     setPalette(p);
+    m_videoArea->setPalette(p);
     m_timecode->SetBackColor(color);
 }
 
@@ -92,6 +91,8 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
     // shown and what is grabbed never belong to different files.
     CFileInfo candidate;
     if (!candidate.SetFileName(path, report)) {
+        if (progress.wasCanceled())
+            return false;  // the user chose to stop; nothing to warn about
         Q_EMIT problem(tr("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(path), candidate.GetLastError()));
         return false;
     }

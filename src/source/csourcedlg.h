@@ -79,6 +79,8 @@ protected:
 private:
     static void OnGraphEvent(QObject* notify, long code, long param1, long param2);
     void MoveTo(std::uint32_t frame);
+    // The grab's file and item; null with the reason in error when either could not be made.
+    std::unique_ptr<CClipObj> WriteGrab(QString* error);
     void OnTimer();
     void OnSliderMoved(int position);
     void LayoutControls();

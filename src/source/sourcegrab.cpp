@@ -13,9 +13,26 @@ bool CSourceDlg::GrabFrame()
 {
     if (!IsOpen())
         return false;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+    QString error;
+    std::unique_ptr<CClipObj> item;
+    {
+        // The busy cursor covers the work only: a message about a failure is answered with the
+        // ordinary one.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        item = WriteGrab(&error);
+    }
+    if (!item) {
+        Q_EMIT problem(error);
+        return false;
+    }
+    if (m_clipSink)
+        m_clipSink(std::move(item));
+    return true;
+}
 
+std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
+{
     if (IsPlaying())
         m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());  // the frame on screen now, not at the last tick
     const std::uint32_t frame = m_curFrame;
@@ -23,8 +40,8 @@ bool CSourceDlg::GrabFrame()
     m_fileInfo.GetVideoSize(width, height);
     CImage image;
     if (!image.Attach(m_fileInfo.GetFrameBitmap(frame, width, height))) {
-        Q_EMIT problem(tr("Frame %1 could not be grabbed: %2").arg(frame).arg(m_fileInfo.GetLastError()));
-        return false;
+        *error = tr("Frame %1 could not be grabbed: %2").arg(frame).arg(m_fileInfo.GetLastError());
+        return nullptr;
     }
     const QString source = m_fileInfo.GetFileName();
     const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
@@ -34,8 +51,8 @@ bool CSourceDlg::GrabFrame()
         if (target.ok())
             QFile::remove(target.path);  // the name was reserved for this grab
         // No item for a file that was never written: it would only vanish from the library later.
-        Q_EMIT problem(tr("The grab was not saved: %1").arg(status.error));
-        return false;
+        *error = tr("The grab was not saved: %1").arg(status.error);
+        return nullptr;
     }
 
     auto item = std::make_unique<CClipObj>();
@@ -49,7 +66,5 @@ bool CSourceDlg::GrabFrame()
         const qsizetype bytes = CClipObj::kThumbHeaderBytes + qsizetype(kThumbWidth) * kThumbHeight * 3;
         item->SetThumbnail(kThumbWidth, kThumbHeight, QByteArray(reinterpret_cast<const char*>(block.get()), bytes));
     }
-    if (m_clipSink)
-        m_clipSink(std::move(item));
-    return true;
+    return item;
 }

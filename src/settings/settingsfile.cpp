@@ -4,7 +4,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
 
 QString GetSettingsFilePath(const QString& folder)
 {
@@ -56,21 +61,87 @@ SettingsLoadResult LoadSettings(const QString& path, CSetObj& settings)
     return {SettingsLoadStatus::Loaded, {}};
 }
 
+namespace {
+
+// The system's words for errno (say "No space left on device"), where QSaveFile would only say
+// "Unknown error" after a failed flush.
+QString SystemReason(int error)
+{
+    return QString::fromStdString(std::generic_category().message(error));
+}
+
+bool WriteWhole(int fd, const QByteArray& bytes)
+{
+    const char* next = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, next, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        if (written == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+}  // namespace
+
 SettingsSaveResult SaveSettings(const QString& path, CSetObj& settings)
 {
     const QByteArray bytes = WriteSettings(settings);
-    // QSaveFile writes a temporary file in the same folder, syncs it to disk on commit and only
-    // then renames it over the old file, so a crash or a full disk leaves the old file whole.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return {false, reason};
+    // A link named as the settings file keeps pointing where it pointed: the file it names is
+    // replaced, not the link.
+    const QFileInfo info(path);
+    const QString finalPath = info.isSymLink() && !info.canonicalFilePath().isEmpty() ? info.canonicalFilePath() : path;
+    const QByteArray target = QFile::encodeName(finalPath);
+
+    // A temporary file in the same folder, written and synced to disk, then renamed over the old
+    // file: a crash or a full disk leaves the old file whole. Created with 0666 so that the umask
+    // gives it the permissions of any new file; an existing file's permissions are kept.
+    int fd = -1;
+    QByteArray temporary;
+    for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
+        temporary = target + ".tmp-" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            break;
     }
-    if (!file.commit())
-        return {false, file.errorString()};
+    if (fd < 0)
+        return {false, SystemReason(errno)};
+
+    struct stat old = {};
+    bool ok = true;
+    if (::stat(target.constData(), &old) == 0)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteWhole(fd, bytes) && ::fsync(fd) == 0;
+    int error = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.constData(), target.constData()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.constData());
+        return {false, SystemReason(error)};
+    }
+    // The rename itself reaches the disk with the folder's entry; failing that is no reason to
+    // call the save failed, the file is complete either way.
+    const QByteArray folder = QFile::encodeName(QFileInfo(finalPath).absolutePath());
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
     return {true, {}};
 }
 

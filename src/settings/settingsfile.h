@@ -32,7 +32,7 @@ SettingsLoadResult LoadSettings(const QString& path, CSetObj& settings);
 
 struct SettingsSaveResult {
     bool ok;
-    QString reason;  // when !ok: why, readable by a user
+    QString reason;  // when !ok: the system's reason, e.g. "No space left on device"
 };
 // Writes the settings atomically: a temporary file beside path, flushed to disk, then renamed over
 // path. On failure the previous file is intact.

@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <csignal>
+#include <sys/resource.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,13 +72,35 @@ TEST_F(SettingsFile, FailedSaveSaysWhyAndKeepsTheOldFile)
     const SettingsSaveResult noFolder =
         SaveSettings(m_dir.filePath(QStringLiteral("gone/Options.dat")), settings);
     EXPECT_FALSE(noFolder.ok);
-    EXPECT_FALSE(noFolder.reason.isEmpty());
+    EXPECT_EQ(noFolder.reason, QStringLiteral("No such file or directory"));
 
     // A directory standing at the path cannot be replaced by the rename.
     ASSERT_TRUE(QDir().mkdir(Path()));
     ASSERT_TRUE(WriteAllBytes(Path() + QStringLiteral("/inside"), "kept"));
     EXPECT_FALSE(SaveSettings(Path(), settings).ok);
     EXPECT_EQ(ReadAllBytes(Path() + QStringLiteral("/inside")), QByteArray("kept"));
+}
+
+TEST_F(SettingsFile, WriteRefusedByTheSystemGivesItsReasonAndKeepsTheOldFile)
+{
+    // A file size limit refuses the write as a full disk would, and says why in the same way; a
+    // buffered write must not be committed cut short.
+    ASSERT_TRUE(WriteAllBytes(Path(), "old"));
+    CSetObj settings(CSetObj::InMemoryTag{});
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous = {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
+    rlimit small = previous;
+    small.rlim_cur = 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const SettingsSaveResult result = SaveSettings(Path(), settings);
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.reason, QStringLiteral("File too large"));
+    EXPECT_EQ(ReadAllBytes(Path()), QByteArray("old"));
+    EXPECT_EQ(Entries(), QStringList{QStringLiteral("Options.dat")}) << "no temporary file left";
 }
 
 TEST_F(SettingsFile, UnreadableFileIsKeptAsideWithItsBytes)

@@ -6,13 +6,17 @@
 #include "helpwindow.h"
 #include "mainframe.h"
 #include "resource.h"
+#include "savefailure.h"
 #include "settingsfile.h"
 #include "shutdownsignals.h"
 #include "systeminfo.h"
 
 #include <QAction>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSettings>
 #include <QTimer>
@@ -41,13 +45,29 @@ CKestivoApp::~CKestivoApp() = default;
 
 CKestivoApp::Start CKestivoApp::InitInstance()
 {
+    // First of all: a signal at any moment of the start ends the program the orderly way.
+    m_signals = std::make_unique<CShutdownSignals>();
+    connect(m_signals.get(), &CShutdownSignals::shutdownRequested, this, &CKestivoApp::OnShutdownRequested);
+
+    // A video named on the command line opens in the source, as Open would; a relative name is
+    // the one meant in this start's working folder, which a running program does not share.
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    const QString video = arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).absoluteFilePath();
+
     const QString folder = g_ExtSysInfo.GetExePath();
     m_instance = std::make_unique<CInstanceGuard>(folder);
-    if (m_instance->Acquire() == CInstanceGuard::Outcome::AnotherRuns)
+    switch (m_instance->Acquire(video)) {
+    case CInstanceGuard::Outcome::AnotherRuns:
         return Start::EndQuietly;
-
-    m_signals = std::make_unique<CShutdownSignals>();
-    connect(m_signals.get(), &CShutdownSignals::shutdownRequested, this, &QCoreApplication::quit);
+    case CInstanceGuard::Outcome::CannotLock:
+        ReportCannotStart(m_instance->Reason());
+        return Start::CannotStart;
+    case CInstanceGuard::Outcome::First:
+        break;
+    }
+    // Kept until the window exists and the start is over, then served in order.
+    connect(m_instance.get(), &CInstanceGuard::activationRequested, this, [this] { KeepRequest({}); });
+    connect(m_instance.get(), &CInstanceGuard::openRequested, this, &CKestivoApp::KeepRequest);
 
     m_settingsPath = GetSettingsFilePath(folder);
     setOverrideCursor(Qt::WaitCursor);
@@ -58,12 +78,74 @@ CKestivoApp::Start CKestivoApp::InitInstance()
 
     if (!m_startupWarning.isEmpty())
         ShowStartupWarning(m_startupWarning);
-    // A video named on the command line opens in the source, as Open would.
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    if (!arguments.isEmpty())
-        m_pMainFrame->OpenVideo(arguments.first());
+    if (!video.isEmpty() && !m_quitRequested) {
+        qCInfo(lcApp) << "opening" << video << "named on the command line";
+        m_pMainFrame->OpenVideo(video);
+    }
+    // The indexing's progress and a message box run event loops of their own, where a signal is
+    // seen before the main loop runs: quit() would be lost then.
+    if (m_quitRequested) {
+        qCInfo(lcApp) << "quitting before the start was over, as asked";
+        return Start::Quit;
+    }
+    m_serving = true;
+    QTimer::singleShot(0, this, &CKestivoApp::ServeRequests);
     qCInfo(lcApp) << "ready; settings file" << m_settingsPath;
     return Start::Run;
+}
+
+void CKestivoApp::ReportCannotStart(const QString& reason)
+{
+    const QString message = tr("Kestivo cannot start. %1").arg(reason);
+    qCCritical(lcApp).noquote() << message;
+    // Without a display nobody could answer the box, and the program would never end.
+    const QString platform = platformName();
+    if (!m_quitRequested && platform != QLatin1String("offscreen") && platform != QLatin1String("minimal"))
+        QMessageBox::critical(nullptr, applicationName(), message);
+}
+
+void CKestivoApp::OnShutdownRequested()
+{
+    m_quitRequested = true;
+    // Nobody may be there to answer (a logout, a kill): no more boxes, and whatever waits in a
+    // loop of its own is ended, so that the start or the save at exit runs to its end. An
+    // indexing cancelled here leaves the source as it was.
+    if (m_pMainFrame)
+        m_pMainFrame->SetQuiet(true);
+    const QWidgetList windows = topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* progress = qobject_cast<QProgressDialog*>(window))
+            progress->cancel();
+        else if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+    }
+    quit();
+}
+
+void CKestivoApp::KeepRequest(const QString& path)
+{
+    m_requests.push_back(path);
+    // Not from within the socket's signal: opening a video runs an event loop of its own.
+    QTimer::singleShot(0, this, &CKestivoApp::ServeRequests);
+}
+
+void CKestivoApp::ServeRequests()
+{
+    if (!m_serving || m_servingNow || m_quitRequested || !m_pMainFrame)
+        return;
+    // An open while another video is being indexed would be turned away by the source: wait.
+    if (!m_pMainFrame->findChildren<QProgressDialog*>().isEmpty()) {
+        QTimer::singleShot(200, this, &CKestivoApp::ServeRequests);
+        return;
+    }
+    const QScopedValueRollback serving(m_servingNow, true);
+    while (!m_requests.empty() && !m_quitRequested) {
+        const QString path = m_requests.front();
+        m_requests.pop_front();
+        m_pMainFrame->BringForward();
+        if (!path.isEmpty())
+            m_pMainFrame->OpenVideo(path);
+    }
 }
 
 void CKestivoApp::ReadSettingsAtStart()
@@ -95,8 +177,6 @@ void CKestivoApp::CreateMainFrame()
 {
     m_pMainFrame = std::make_unique<CMainFrame>();
     connect(m_pMainFrame->Action(ids::ID_APP_ABOUT), &QAction::triggered, this, &CKestivoApp::OnAppAbout);
-    connect(m_instance.get(), &CInstanceGuard::activationRequested, m_pMainFrame.get(),
-            &CMainFrame::BringForward);
     m_pMainFrame->RestoreWindowState(Profile().value(kProfileWindowState).toByteArray());
     // Always maximised, whatever the launcher asked for. The geometry covers the screen first
     // for a desktop without a window manager, where maximising does nothing.
@@ -123,35 +203,37 @@ int CKestivoApp::ExitInstance(int exitCode)
         // A grab being written now reaches the library before the library is saved.
         m_pMainFrame->StopCapture();
     }
-    SaveSettingsAtExit();
+    const bool saved = SaveSettingsAtExit();
     // Released only after the save, so that a new start reads the file just written.
     if (m_instance)
         m_instance->Release();
     m_pMainFrame.reset();
-    return exitCode;
+    return saved || exitCode != 0 ? exitCode : 1;
 }
 
-void CKestivoApp::SaveSettingsAtExit()
+bool CKestivoApp::SaveSettingsAtExit()
 {
     if (!m_settingsRead || m_saveBlocked)
-        return;
-    const SettingsSaveResult result = SaveSettings(m_settingsPath, g_SetObj);
-    if (result.ok) {
-        qCDebug(lcApp) << "settings saved to" << m_settingsPath;
-        return;
+        return true;
+    if (m_quitRequested) {
+        // After a signal nobody may be there to answer a box: one try, and the log must do.
+        const SettingsSaveResult result = SaveSettings(m_settingsPath, g_SetObj);
+        if (!result.ok)
+            qCCritical(lcApp).noquote() << SaveFailedMessage(m_settingsPath, result.reason);
+        else
+            qCDebug(lcApp) << "settings saved to" << m_settingsPath;
+        return result.ok;
     }
-    ReportError(tr("The settings and the library could not be saved to \"%1\": %2.\n\n"
-                   "The previous settings file, if any, is unchanged.")
-                    .arg(m_settingsPath, result.reason));
-}
-
-void CKestivoApp::ReportError(const QString& message)
-{
-    qCCritical(lcApp).noquote() << message;
-    // After a signal nobody may be there to answer a box (a logout, a kill): the log must do.
-    if (m_signals && m_signals->Received())
-        return;
-    QMessageBox::critical(nullptr, applicationName(), message);
+    SaveFailureUi ui = SaveFailureDialogs(nullptr);
+    // A signal while the box is up (a logout) quits without saving rather than wait for an answer.
+    ui.ask = [this, ask = ui.ask](const QString& message) {
+        const SaveFailureAnswer answer = m_quitRequested ? SaveFailureAnswer::QuitWithoutSaving : ask(message);
+        return m_quitRequested ? SaveFailureAnswer::QuitWithoutSaving : answer;
+    };
+    const SaveAtExitOutcome outcome = SaveSettingsOrAsk(m_settingsPath, g_SetObj, ui);
+    if (outcome.saved)
+        qCDebug(lcApp) << "settings saved to" << outcome.savedTo;
+    return outcome.saved;
 }
 
 void CKestivoApp::OnAppAbout()

@@ -18,6 +18,8 @@ public:
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("kestivo.app.debug=true;kestivo.library.debug=true"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+        // Each run indexes its videos afresh rather than find them in another run's cache.
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
         m_process.setProcessEnvironment(env);
         m_process.setProgram(QStringLiteral(KESTIVO_EXE));
     }
@@ -29,8 +31,10 @@ public:
         }
     }
 
-    void Start(const QStringList& arguments = {})
+    // workingFolder: where relative arguments are meant; empty for the test's own.
+    void Start(const QStringList& arguments = {}, const QString& workingFolder = {})
     {
+        m_process.setWorkingDirectory(workingFolder);
         m_process.setArguments(arguments);
         m_process.start();
     }

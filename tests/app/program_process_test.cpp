@@ -1,6 +1,7 @@
 // Runs the real program as separate processes, each with its own settings folder, and checks
-// what a user would see on disk: the settings written at every orderly exit, one program per
-// folder, a damaged settings file kept.
+// what a user would see on disk: the settings written at every orderly exit (a signal during the
+// start too), one program per folder, a second start's video opened by the first, a damaged
+// settings file kept, a folder that takes no files refused with its reason.
 #include "bytes.h"
 #include "program.h"
 #include "settingsfile.h"
@@ -10,10 +11,70 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
+
+// Made by the ffmpeg tool; empty when it is not there.
+QString MakeVideo(const QString& path, int frames, const QString& size = QStringLiteral("160x120"))
+{
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"), {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
+                                            "testsrc=s=" + size + ":r=25", "-frames:v", QString::number(frames), "-y", path});
+    if (!ffmpeg.waitForStarted() || !ffmpeg.waitForFinished(120000) || ffmpeg.exitCode() != 0)
+        return {};
+    return path;
+}
+
+// A named pipe at path; false when it cannot be made.
+bool MakeFifo(const QString& path)
+{
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+// Feeds video into the named pipe fifo a little at a time, so that indexing it takes seconds and
+// reports its progress all along (a big enough real file would take as long to make).
+class Trickle {
+public:
+    Trickle(const QString& video, const QString& fifo)
+    {
+        m_writer.setStandardInputFile(video);
+        m_writer.start(QStringLiteral("sh"), {QStringLiteral("-c"),
+                                              QStringLiteral("exec 3>\"$1\"; i=0; while [ $i -lt 200 ]; do "
+                                                             "dd bs=8192 count=1 status=none >&3 || exit 0; "
+                                                             "sleep 0.05; i=$((i+1)); done"),
+                                              QStringLiteral("sh"), fifo});
+    }
+    ~Trickle()
+    {
+        m_writer.kill();
+        m_writer.waitForFinished();
+    }
+
+private:
+    QProcess m_writer;
+};
+
+// Writes bytes into the named pipe fifo once its reader has opened it (within a few seconds).
+bool FeedFifo(const QString& fifo, const QByteArray& bytes)
+{
+    QElapsedTimer clock;
+    clock.start();
+    int fd = -1;
+    while ((fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK)) < 0 && clock.elapsed() < 10000)
+        QThread::msleep(20);
+    if (fd < 0)
+        return false;
+    ::fcntl(fd, F_SETFL, 0);
+    const bool written = ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    ::close(fd);
+    return written;
+}
 
 class ProgramProcess : public ::testing::Test {
 protected:
@@ -144,11 +205,8 @@ TEST_F(ProgramProcess, ACrashedProgramDoesNotBlockTheNextStart)
 
 TEST_F(ProgramProcess, AVideoNamedOnTheCommandLineOpens)
 {
-    const QString video = Home() + QStringLiteral("/argument.mpg");
-    QProcess ffmpeg;
-    ffmpeg.start(QStringLiteral("ffmpeg"), {"-hide_banner", "-loglevel", "error", "-f", "lavfi", "-i",
-                                            "testsrc=s=160x120:r=25", "-frames:v", "20", "-y", video});
-    if (!ffmpeg.waitForStarted() || !ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
+    const QString video = MakeVideo(Home() + QStringLiteral("/argument.mpg"), 20);
+    if (video.isEmpty())
         GTEST_SKIP() << "the ffmpeg tool makes the video";
     Program program(Home());
     program.Start({video});
@@ -156,4 +214,133 @@ TEST_F(ProgramProcess, AVideoNamedOnTheCommandLineOpens)
     EXPECT_TRUE(program.Log().contains(QStringLiteral("argument.mpg")));
     program.Signal(SIGTERM);
     EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST_F(ProgramProcess, SecondStartWithAVideoHasTheFirstOpenIt)
+{
+    const QString video = MakeVideo(Home() + QStringLiteral("/second.mpg"), 20);
+    if (video.isEmpty())
+        GTEST_SKIP() << "the ffmpeg tool makes the video";
+    Program first(Home());
+    first.Start();
+    ASSERT_TRUE(first.WaitUntilReady()) << first.Log().toStdString();
+
+    // Named relative to the second start's own folder, which the first does not share.
+    Program second(Home());
+    second.Start({QStringLiteral("second.mpg")}, Home());
+    EXPECT_EQ(second.WaitForExit(), 0) << second.Log().toStdString();
+    EXPECT_TRUE(first.WaitForLog(QStringLiteral("opened \"") + video + QLatin1Char('"'), 20000)) << first.Log().toStdString();
+
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.WaitForExit(), 0);
+}
+
+TEST_F(ProgramProcess, AVideoHandedOverBeforeTheFirstHasItsWindowIsOpenedAfterwards)
+{
+    const QString handed = MakeVideo(Home() + QStringLiteral("/handed.mpg"), 20);
+    if (handed.isEmpty())
+        GTEST_SKIP() << "the ffmpeg tool makes the video";
+    // The first holds the lock and listens, then waits in the read of its settings, its window not
+    // made yet, until the test gives it the file.
+    ASSERT_TRUE(MakeFifo(SettingsPath()));
+    Program first(Home());
+    first.Start();
+    ASSERT_TRUE(first.WaitForLog(QStringLiteral("listening for later starts"))) << first.Log().toStdString();
+
+    Program second(Home());
+    second.Start({handed});
+    EXPECT_EQ(second.WaitForExit(), 0) << second.Log().toStdString();
+    ASSERT_TRUE(FeedFifo(SettingsPath(), LibraryFile()));
+
+    const QString openedHanded = QStringLiteral("opened \"") + handed + QLatin1Char('"');
+    ASSERT_TRUE(first.WaitForLog(openedHanded)) << first.Log().toStdString();
+    const QString log = first.Log();
+    EXPECT_LT(log.indexOf(QStringLiteral("ready;")), log.indexOf(openedHanded)) << log.toStdString();
+    first.Signal(SIGTERM);
+    EXPECT_EQ(first.WaitForExit(), 0) << first.Log().toStdString();
+}
+
+TEST_F(ProgramProcess, SignalDuringTheStartStillSavesTheSettings)
+{
+    const QString video = MakeVideo(Home() + QStringLiteral("/long.mpg"), 3000, QStringLiteral("32x32"));
+    if (video.isEmpty())
+        GTEST_SKIP() << "the ffmpeg tool makes the video";
+    const QString slowVideo = Home() + QStringLiteral("/slow.mpg");
+    ASSERT_TRUE(MakeFifo(slowVideo));
+    const QString notAVideo = Home() + QStringLiteral("/notes.mpg");
+    ASSERT_TRUE(WriteAllBytes(notAVideo, QByteArray(5000, 'n')));
+    const QByteArray library = LibraryFile();
+    // While the video is indexed, and while the box saying it cannot be opened waits for an
+    // answer: both run loops of their own before the main loop does.
+    for (const QString& argument : {slowVideo, notAVideo}) {
+        ASSERT_TRUE(WriteAllBytes(SettingsPath(), library));
+        std::unique_ptr<Trickle> feed;
+        if (argument == slowVideo)
+            feed = std::make_unique<Trickle>(video, slowVideo);
+        Program program(Home());
+        program.Start({argument});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("named on the command line"))) << program.Log().toStdString();
+        QFile::remove(SettingsPath());
+        QThread::msleep(1000);  // well into the indexing, or the box up
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.WaitForExit(), 0) << program.Log().toStdString();
+        EXPECT_EQ(ReadAllBytes(SettingsPath()), library) << argument.toStdString();
+    }
+}
+
+TEST_F(ProgramProcess, SettingsFolderThatTakesNoFilesEndsTheStartWithItsReason)
+{
+    ASSERT_TRUE(WriteAllBytes(Home() + QStringLiteral("/file"), "x"));
+    std::vector<std::pair<QString, QString>> folders{{Home() + QStringLiteral("/file/settings"), QStringLiteral("Not a directory")}};
+    const QString readOnly = Home() + QStringLiteral("/read-only");
+    if (::geteuid() != 0) {  // root writes anyway
+        ASSERT_TRUE(QDir().mkpath(readOnly));
+        QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner);
+        folders.emplace_back(readOnly, QStringLiteral("Permission denied"));
+    }
+    for (const auto& [folder, reason] : folders) {
+        Program program(folder);
+        program.Start();
+        EXPECT_EQ(program.WaitForExit(), 1) << program.Log().toStdString();
+        EXPECT_TRUE(program.Log().contains(reason)) << program.Log().toStdString();
+        EXPECT_TRUE(program.Log().contains(QStringLiteral("Kestivo.lock")));
+    }
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST_F(ProgramProcess, SaveThatFailsAfterASignalKeepsThePreviousFileAndEndsWithAnError)
+{
+    // The settings folder moved away (a drive pulled out) or turned read-only while running.
+    const QString folder = Home() + QStringLiteral("/settings");
+    const QString settings = folder + QStringLiteral("/Options.dat");
+    const QByteArray library = LibraryFile();
+    std::vector<QString> ways{QStringLiteral("moved")};
+    if (::geteuid() != 0)  // root writes anyway
+        ways.emplace_back(QStringLiteral("read-only"));
+    for (const QString& way : ways) {
+        ASSERT_TRUE(QDir().mkpath(folder));
+        ASSERT_TRUE(WriteAllBytes(settings, library));
+        Program program(folder);
+        program.Start();
+        ASSERT_TRUE(program.WaitUntilReady()) << program.Log().toStdString();
+        const QString moved = Home() + QStringLiteral("/moved");
+        QString previous = settings, reason = QStringLiteral("Permission denied");
+        if (way == QLatin1String("moved")) {
+            ASSERT_TRUE(QDir().rename(folder, moved));
+            ASSERT_TRUE(WriteAllBytes(folder, "a file where the folder was"));
+            previous = moved + QStringLiteral("/Options.dat");
+            reason = QStringLiteral("Not a directory");
+        } else {
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+        }
+        program.Signal(SIGTERM);
+        EXPECT_EQ(program.WaitForExit(), 1) << way.toStdString();
+        EXPECT_TRUE(program.Log().contains(reason)) << program.Log().toStdString();
+        EXPECT_EQ(ReadAllBytes(previous), library) << way.toStdString();
+
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::remove(folder);
+        QDir(folder).removeRecursively();
+        QDir(moved).removeRecursively();
+    }
 }

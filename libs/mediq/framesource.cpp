@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -16,6 +17,8 @@ constexpr int kMaxAttempts = 5;
 // After a jump, frames this close before the one asked for are decoded and cached even when
 // nothing refers to them: the steps back that often follow find them there.
 constexpr std::int64_t kKeepBefore = 48;
+
+std::atomic<std::int64_t> g_decodeDelayUs{0};
 
 std::uint64_t ContentKey(std::uint32_t size, std::uint32_t crc)
 {
@@ -73,6 +76,11 @@ std::unique_ptr<FrameSource> FrameSource::Open(const QString& path, const Progre
 }
 
 FrameSource::~FrameSource() = default;
+
+void FrameSource::SetDecodeDelayForTesting(std::chrono::microseconds delay)
+{
+    g_decodeDelayUs.store(delay.count());
+}
 
 // With an index at hand, the stream's header is enough where it names the codec and the size:
 // probing the stream (which decodes a few pictures) would be most of a reopen's time.
@@ -138,7 +146,9 @@ bool FrameSource::OpenDecoder(QString& error)
         error = QStringLiteral("The decoder could not be set up.");
         return false;
     }
-    m_decoder->thread_count = 0;  // as many as there are cores
+    // FFmpeg's choice: one thread more than there are cores, each on a frame of its own where the
+    // codec allows (several pictures decoded at once, which playback depends on), else on slices.
+    m_decoder->thread_count = 0;
     if (const int result = avcodec_open2(m_decoder.get(), codec, nullptr); result < 0) {
         error = QStringLiteral("The decoder could not be opened (%1).").arg(AvErrorText(result));
         return false;
@@ -217,6 +227,8 @@ bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
             return true;
         if (result < 0)
             return false;
+        if (const std::int64_t delay = g_decodeDelayUs.load())
+            std::this_thread::sleep_for(std::chrono::microseconds(delay));
         const std::int64_t packet = m_frame->pts;
         const bool known = packet >= 0 && packet < std::int64_t(m_index.packets.size());
         const std::int64_t frame = known ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
@@ -301,7 +313,7 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
     }
 }
 
-SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
+SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error, Keep keep)
 {
     QString why;
     if (frame < 0 || frame >= m_index.FrameCount()) {
@@ -318,7 +330,7 @@ SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error)
     // that the steps after it find their frames in the cache.
     const bool stepping = m_previousRequest >= 0 && std::abs(frame - m_previousRequest) <= 1;
     m_previousRequest = frame;
-    m_keepFrom = stepping ? -1 : frame - kKeepBefore;
+    m_keepFrom = keep == Keep::FrameOnly ? frame : stepping ? -1 : frame - kKeepBefore;
 
     m_wantedDamaged = false;
     std::uint32_t start = m_index.StartPacketFor(frame);

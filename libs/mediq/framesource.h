@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <unordered_map>
 
@@ -35,8 +36,16 @@ public:
     std::shared_ptr<FrameCache> Cache() const { return m_cache; }
     bool IndexCameFromDiskCache() const { return m_indexFromDisk; }
 
+    // What a request decodes besides its frame. Near: every picture close before it, so that the
+    // steps back that usually follow find theirs in the cache. FrameOnly: none that the frame does
+    // not need (playback moves on and never asks for them).
+    enum class Keep { Near, FrameOnly };
     // The decoded picture of frame (0 <= frame < FrameCount()), or null with the reason.
-    SharedFrame GetFrame(std::int64_t frame, QString* error = nullptr);
+    SharedFrame GetFrame(std::int64_t frame, QString* error = nullptr, Keep keep = Keep::Near);
+
+    // Tests: every picture the decoder puts out costs this much longer, as on a slow machine or a
+    // large video. Applies to all sources.
+    static void SetDecodeDelayForTesting(std::chrono::microseconds delay);
 
     // Any thread: makes the request under way, and every later one, give up soon (the owner is
     // shutting down and must not wait for a long decode).

@@ -49,6 +49,8 @@ int CDSGraph::Init(const QString& path, QWidget* videoWindow, QObject* notify, s
         if (s->notify)
             QCoreApplication::postEvent(s->notify, new QEvent(graphevents::kGraphNotify));
     });
+    QObject::connect(m_widget, &CVideoWidget::pictureSizeOutdated, m_widget,
+                     [engine = m_engine.get()] { engine->Refresh(); });
     m_error.clear();
     return 0;
 }

@@ -8,6 +8,10 @@ CVideoWidget::CVideoWidget(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("VideoWidget"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(16, 16);
+    // Dragging a splitter resizes many times a second; the picture is made again once, after.
+    m_resizeSettled.setSingleShot(true);
+    m_resizeSettled.setInterval(80);
+    connect(&m_resizeSettled, &QTimer::timeout, this, &CVideoWidget::pictureSizeOutdated);
 }
 
 QSize CVideoWidget::TargetSize() const
@@ -20,6 +24,12 @@ void CVideoWidget::resizeEvent(QResizeEvent* event)
     m_width.store(width());
     m_height.store(height());
     QWidget::resizeEvent(event);
+    if (m_image.isNull())
+        return;
+    // Larger than the picture it would be blurred; at less than half of it, fine lines would alias.
+    const QSize fitted = m_image.size().scaled(size(), Qt::KeepAspectRatio);
+    if (fitted.width() > m_image.width() || fitted.height() > m_image.height() || fitted.width() * 2 < m_image.width())
+        m_resizeSettled.start();
 }
 
 void CVideoWidget::OfferFrame(QImage image, std::int64_t frame, std::uint64_t generation)

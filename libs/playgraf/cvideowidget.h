@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QMutex>
+#include <QTimer>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -28,6 +29,10 @@ public:
 
 Q_SIGNALS:
     void frameShown(qint64 frame);
+    // The picture on screen no longer suits the widget's size (it would be stretched beyond its
+    // own pixels, or is far larger than needed): a new one should be made from the decoded frame.
+    // Sent once a run of resizes has settled.
+    void pictureSizeOutdated();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,6 +49,7 @@ private:
 
     std::atomic<std::uint64_t> m_accepted{0};
     std::atomic<int> m_width{0}, m_height{0};
+    QTimer m_resizeSettled;
     QImage m_image;
     std::int64_t m_frame = -1;
 };

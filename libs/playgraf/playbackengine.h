@@ -1,6 +1,8 @@
 // The decode thread of a playback graph: fetches frames from its own frame source (sharing the
 // frame cache with the file's other readers), paces them by their timestamps at the rate, and
-// offers them to the video widget.
+// offers them to the video widget. When decoding cannot keep up with the clock, the picture
+// follows the clock rather than every frame: frames whose time has passed are left out, and a far
+// lag is made up at the next keyframe.
 #pragma once
 
 #include "framesource.h"
@@ -38,8 +40,12 @@ public:
     bool IsPlaying() const { return m_playing.load(); }
     // Any positive factor; the clock restarts from the current frame.
     void SetRate(double rate);
+    // While paused: the frame shown is made again for the widget's present size, when that gives a
+    // picture of another size (the widget grew, say, and the picture would be stretched).
+    void Refresh();
 
-    // Playback figures: frames whose time came while playing, and of those the ones shown.
+    // Playback figures: frames whose time came while playing, and of those the ones shown in
+    // time (before the next frame was due).
     struct Figures {
         std::uint64_t due = 0;
         std::uint64_t shown = 0;
@@ -50,8 +56,11 @@ private:
     using Clock = std::chrono::steady_clock;
 
     void Run();
+    void PlayStep(std::unique_lock<std::mutex>& lock);
+    std::int64_t PlanStep(Clock::time_point now) const;
+    std::int64_t ClockFrame(Clock::time_point at) const;
     bool Deliver(std::int64_t frame, std::uint64_t generation);
-    QImage Prepare(std::int64_t frame, QString* error);
+    QImage Prepare(std::int64_t frame, QSize target, QString* error);
     bool NeedsPrefetch() const;
     void Prefetch(std::unique_lock<std::mutex>& lock);
     void RestartClock(std::int64_t frame);
@@ -71,11 +80,19 @@ private:
     std::uint64_t m_generation = 0;
     double m_rate = 1.0;
     bool m_clockStale = true;
+    bool m_refreshPending = false;
     std::atomic<bool> m_playing{false};
     Figures m_figures;
 
     // Decode thread only.
     std::int64_t m_current = -1;
+    QSize m_shownSize;  // the size of the picture last offered
+    std::vector<std::int64_t> m_keyFrames;  // frames that decoding can start at, ascending
+    // What playing costs here, learnt as it plays (seconds): going on, per frame passed; a jump to
+    // a keyframe, whole.
+    double m_stepCost = 0;
+    double m_jumpCost = 0.05;
+    double m_showCost = 0;  // converting a picture for the widget
     // While paused, the pictures of the frames next to the one shown are made ahead, so that a
     // step either way only has to hand one over.
     struct Prepared {

@@ -1,12 +1,16 @@
 #include "cdsgraph.h"
+#include "framesource.h"
 #include "graphevents.h"
 #include "testvideos.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -58,6 +62,12 @@ protected:
 };
 
 QTemporaryDir* Playback::s_dir = nullptr;
+
+// Every picture decoded while it lives costs this much longer.
+struct SlowDecoding {
+    explicit SlowDecoding(std::chrono::microseconds delay) { FrameSource::SetDecodeDelayForTesting(delay); }
+    ~SlowDecoding() { FrameSource::SetDecodeDelayForTesting(0us); }
+};
 
 const TestVideo& Find(const char* name)
 {
@@ -148,4 +158,53 @@ TEST_F(Playback, DestroyingTheGraphWhilePlayingReturnsPromptly)
     graph.reset();
     EXPECT_LT(clock.elapsed(), 1000);
     QTest::qWait(50);  // frames still queued for the deleted widget are dropped, not delivered
+}
+
+TEST_F(Playback, ADecoderSlowerThanTheRateKeepsThePictureMovingWithTheClock)
+{
+    // A keyframe a second; every picture decoded costs 40 ms, so at rate 4 the decoder makes a
+    // quarter of the frames the clock passes.
+    const TestVideo video{"gop25.mp4", 250, {"-c:v", "libx264", "-bf", "3", "-g", "25", "-keyint_min", "25",
+                                             "-sc_threshold", "0", "-preset", "veryfast"}};
+    ASSERT_EQ(m_graph.Init(Make(video), &m_window, &m_notify), 0);
+    ASSERT_EQ(SeekAndRead(0), 0);
+    const SlowDecoding slow(40ms);
+    CVideoWidget* widget = m_graph.VideoWidget();
+    QSignalSpy shown(widget, &CVideoWidget::frameShown);
+    m_graph.SetRate(4.0);
+    QElapsedTimer clock;
+    clock.start();
+    m_graph.Play();
+    QTest::qWait(2000);
+    const double clockFrame = double(clock.elapsed()) / 1000 * 4 * 25;
+    const std::int64_t onScreen = widget->CurrentFrame();
+    const int number = ReadFrameNumber(widget->CurrentImage());
+    m_graph.Pause();
+    EXPECT_GE(shown.count(), 8);
+    EXPECT_NEAR(double(onScreen), clockFrame, 0.15 * clockFrame);
+    EXPECT_EQ(number, onScreen);
+}
+
+TEST_F(Playback, APausedPictureIsMadeAgainWhenTheWidgetGrows)
+{
+    const TestVideo video{"vga.mp4", 10, {"-c:v", "libx264", "-preset", "veryfast"}, {}, 640, 480};
+    m_window.resize(160, 120);
+    ASSERT_EQ(m_graph.Init(Make(video), &m_window, &m_notify), 0);
+    ASSERT_EQ(SeekAndRead(5), 5);
+    CVideoWidget* widget = m_graph.VideoWidget();
+    EXPECT_EQ(widget->CurrentImage().size(), QSize(160, 120));
+
+    // Larger than the video itself: the picture grows to the video's own size, not beyond.
+    m_window.resize(1280, 960);
+    m_graph.SetVideoWindow(&m_window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return widget->CurrentImage().size() == QSize(640, 480); }, 5000));
+    EXPECT_EQ(widget->CurrentFrame(), 5);
+    EXPECT_EQ(ReadFrameNumber(widget->CurrentImage()), 5);
+
+    // Nothing better can be made for a still larger widget, so nothing is made.
+    QSignalSpy shown(widget, &CVideoWidget::frameShown);
+    m_window.resize(1600, 1200);
+    m_graph.SetVideoWindow(&m_window);
+    QTest::qWait(400);
+    EXPECT_EQ(shown.count(), 0);
 }

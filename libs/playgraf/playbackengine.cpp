@@ -20,8 +20,6 @@ constexpr double kTolerableLateness = 0.05;
 // (more the further behind, as skipping more catches up faster), so the picture keeps moving.
 constexpr double kShortestStep = 0.05;
 constexpr double kLongestStep = 0.12;
-// A keyframe ahead is waited for no longer than this.
-constexpr double kLongestWait = 0.15;
 
 double Learn(double estimate, double sample)
 {
@@ -229,9 +227,9 @@ std::int64_t PlaybackEngine::ClockFrame(Clock::time_point at) const
 // time will have passed by the time one is decoded and converted are passed over (and only what
 // the chosen one needs is decoded), but a step never decodes for much longer than a picture may
 // stand still: when the decoder cannot keep up, the picture falls behind the clock for a while
-// rather than stopping. A keyframe at or after the clock brings it back: decoded ahead and shown
-// when its time comes, as soon as waiting for it is short and quicker than going on to it. The
-// costs are those of the steps so far.
+// rather than stopping. A keyframe brings it back: when going on would reach the next one late,
+// the decoder jumps there (or to a later one the clock has passed) just in time to show it when
+// it is due. The costs are those of the steps so far.
 std::int64_t PlaybackEngine::PlanStep(Clock::time_point now) const
 {
     const std::int64_t last = m_source->Index().FrameCount() - 1;
@@ -245,14 +243,23 @@ std::int64_t PlaybackEngine::PlanStep(Clock::time_point now) const
         target = std::min(std::clamp(ClockFrame(ready), from + 1, last), from + span);
     }
 
-    const auto key = std::lower_bound(m_keyFrames.begin(), m_keyFrames.end(), std::max(ClockFrame(now), from + 1));
-    if (key == m_keyFrames.end())
-        return target;
-    const double wait = Seconds(DueTime(*key) - now).count();
-    const double goOn = double(*key - from) * m_stepCost;
     const auto nextKey = std::upper_bound(m_keyFrames.begin(), m_keyFrames.end(), from);
-    const bool pastKey = target >= *nextKey;  // reached only through a keyframe anyway
-    return wait <= kLongestWait && (goOn > std::max(wait, m_jumpCost) || pastKey) ? *key : target;
+    if (nextKey == m_keyFrames.end())
+        return target;
+    const double untilKey = Seconds(DueTime(*nextKey) - now).count();
+    const double goOn = double(*nextKey - from) * m_stepCost + m_showCost;
+    const double jump = m_jumpCost + m_showCost;
+    if (goOn <= std::max(untilKey, jump))
+        return target;  // going on gets there in time, or as soon as a jump would
+    // Going on would show the keyframe late. Steps go on while there is time for them; then the
+    // jump, to the latest keyframe due by the time it is ready.
+    const double slack = untilKey - jump;
+    if (slack >= double(target - from) * m_stepCost + m_showCost)
+        return target;
+    if (const auto fits = std::int64_t((slack - m_showCost) / std::max(m_stepCost, 1e-4)); fits >= 1)
+        return std::min(target, from + fits);
+    const auto latest = std::upper_bound(m_keyFrames.begin(), m_keyFrames.end(), ClockFrame(in(jump)));
+    return latest == m_keyFrames.begin() ? *nextKey : std::max(*nextKey, *std::prev(latest));
 }
 
 // One frame while playing, shown at its time; called with the lock held and returns with it held.

@@ -1,0 +1,2 @@
+// What the program was asked on its command line.
+#pragma once

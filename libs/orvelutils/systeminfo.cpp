@@ -29,6 +29,13 @@ QString PerUserDataFolder()
         + QStringLiteral("/Orvel/Kestivo");
 }
 
+// The real path of an existing file or folder; the cleaned path of one that does not exist.
+QString CanonicalPath(const QString& path)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+}
+
 }  // namespace
 
 QString CSystemInfo::ExecutablePath()
@@ -43,19 +50,47 @@ QString CSystemInfo::ExecutableFolder()
     return WithTrailingSlash(QFileInfo(ExecutablePath()).absolutePath());
 }
 
-QString CSystemInfo::GetExePath() const
+bool CSystemInfo::IsInstalled() const
+{
+    return IsInstalledAt(ExecutablePath(), QStringLiteral(KESTIVO_INSTALL_PREFIX));
+}
+
+bool CSystemInfo::IsInstalledAt(const QString& executable, const QString& prefix)
+{
+    // An empty prefix would make "/bin" the installed place of every program.
+    if (executable.isEmpty() || prefix.isEmpty())
+        return false;
+    // Canonical on both sides: the prefix may be reached through a link (/usr/local -> /opt/local),
+    // while the kernel names the executable by its real path.
+    return CanonicalPath(QFileInfo(executable).absolutePath()) == CanonicalPath(prefix + QStringLiteral("/bin"));
+}
+
+QString CSystemInfo::SettingsFolder(bool installed)
 {
     const QString home = qEnvironmentVariable("KESTIVO_HOME");
     if (!home.isEmpty())
         return WithTrailingSlash(QDir(home).absolutePath());
 
-    const QString exeFolder = ExecutableFolder();
-    if (IsWritableFolder(exeFolder))
-        return exeFolder;
-
+    if (!installed) {
+        const QString exeFolder = ExecutableFolder();
+        if (IsWritableFolder(exeFolder))
+            return exeFolder;
+    }
     const QString dataFolder = PerUserDataFolder();
     QDir().mkpath(dataFolder);
     return WithTrailingSlash(dataFolder);
+}
+
+QString CSystemInfo::DefaultImageFolder(bool installed)
+{
+    if (installed && qEnvironmentVariableIsEmpty("KESTIVO_HOME")) {
+        // From $XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures: environment and files only, so
+        // it is right during static initialisation too.
+        const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+        if (!pictures.isEmpty())
+            return pictures + QStringLiteral("/Kestivo");
+    }
+    return SettingsFolder(installed) + QStringLiteral("ImageDir");
 }
 
 bool CSystemInfo::IsExistFile(const QString& path) const

@@ -27,7 +27,7 @@ CSetObj::CSetObj() : CSetObj(InMemoryTag{})
 
 QString CSetObj::DefaultImageDir()
 {
-    return g_ExtSysInfo.GetExePath() + QStringLiteral("ImageDir");
+    return g_ExtSysInfo.GetDefaultImageDir();
 }
 
 void CSetObj::Serialize(CArchive& ar)

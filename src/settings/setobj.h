@@ -29,7 +29,8 @@ public:
     CSetObj& operator=(CSetObj&&) noexcept = default;
     ~CSetObj() = default;
 
-    // The default image directory: the settings folder followed by "ImageDir".
+    // The default image directory: "ImageDir" beside the settings, or for an installed program
+    // "Kestivo" in the user's Pictures folder (CSystemInfo::GetDefaultImageDir).
     static QString DefaultImageDir();
 
     // Writes the settings, or reads them into this object. Reading throws CArchiveError on damaged

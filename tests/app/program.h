@@ -31,6 +31,20 @@ public:
         }
     }
 
+    // For the next Start: name set to value in the program's environment, or taken out of it when
+    // value is empty.
+    void SetEnvironment(const QString& name, const QString& value)
+    {
+        QProcessEnvironment env = m_process.processEnvironment();
+        if (value.isEmpty())
+            env.remove(name);
+        else
+            env.insert(name, value);
+        m_process.setProcessEnvironment(env);
+    }
+    // For the next Start: another copy of the program.
+    void SetExecutable(const QString& path) { m_process.setProgram(path); }
+
     // workingFolder: where relative arguments are meant; empty for the test's own.
     void Start(const QStringList& arguments = {}, const QString& workingFolder = {})
     {
@@ -70,8 +84,15 @@ public:
         m_log += QString::fromLocal8Bit(m_process.readAllStandardError());
         return m_log;
     }
+    // What the program wrote on standard output so far.
+    QString Output()
+    {
+        m_output += QString::fromLocal8Bit(m_process.readAllStandardOutput());
+        return m_output;
+    }
 
 private:
     QProcess m_process;
     QString m_log;
+    QString m_output;
 };

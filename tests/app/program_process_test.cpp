@@ -344,3 +344,30 @@ TEST_F(ProgramProcess, SaveThatFailsAfterASignalKeepsThePreviousFileAndEndsWithA
         QDir(moved).removeRecursively();
     }
 }
+
+TEST_F(ProgramProcess, ACopyOutsideTheInstallPrefixKeepsItsFilesBesideItself)
+{
+    // Not where installing puts it, so a portable copy: its settings and grabs stay with it, not
+    // in the user's folders (which an installed program uses).
+    const QString folder = Home() + QStringLiteral("/portable");
+    const QString copy = folder + QStringLiteral("/kestivo");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    // A link is quicker than a copy of the sanitizer build; the kernel names the executable by it.
+    if (::link(KESTIVO_EXE, QFile::encodeName(copy).constData()) != 0) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KESTIVO_EXE), copy));
+    }
+    Program program(Home());
+    program.SetExecutable(copy);
+    program.SetEnvironment(QStringLiteral("KESTIVO_HOME"), {});
+    program.SetEnvironment(QStringLiteral("HOME"), Home() + QStringLiteral("/home"));
+    program.SetEnvironment(QStringLiteral("XDG_DATA_HOME"), Home() + QStringLiteral("/data"));
+    program.Start();
+    ASSERT_TRUE(program.WaitUntilReady()) << program.Log().toStdString();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitForExit(), 0) << program.Log().toStdString();
+
+    EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Options.dat")));
+    EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/ImageDir")).isDir());
+    EXPECT_FALSE(QFile::exists(Home() + QStringLiteral("/home/Pictures")));
+    EXPECT_FALSE(QFile::exists(Home() + QStringLiteral("/data/Orvel")));
+}

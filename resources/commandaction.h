@@ -6,7 +6,14 @@
 #include <QList>
 #include <QKeySequence>
 
+class QToolBar;
+
 // The action is named "command<id>" and carries the id as its data; its keys work while the
 // widget it is added to (or anything in it) has the focus. icon names ":/icons/<icon>.svg".
 QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QString& prompt, const QString& tip,
                            const QList<QKeySequence>& keys = {});
+
+// Gives each button of toolBar its command's name (the action's text) and description (its
+// status-bar prompt) for screen readers, now and for every button the toolbar makes later:
+// Customize... makes a toolbar's buttons afresh, and the layout button changes its text.
+void NameToolBarButtons(QToolBar* toolBar);

@@ -199,6 +199,7 @@ void CMainFrame::CreateStandardToolBar()
     m_wndToolBar->addSeparator();
     m_wndToolBar->addAction(Action(ids::ID_APP_ABOUT));
     m_wndToolBar->addAction(Action(ids::ID_HELP_FINDER));
+    NameToolBarButtons(m_wndToolBar);
     UpdateLayoutButton();
 }
 
@@ -216,6 +217,7 @@ void CMainFrame::CreateCaptureToolBar()
     grabAll->setShortcutContext(Qt::WindowShortcut);
     addAction(grabAll);
     toolBar->addAction(grabAll);
+    NameToolBarButtons(toolBar);
     connect(grabAll, &QAction::triggered, this, &CMainFrame::OnGrabAllChannels);
     m_actions.insert(ids::ID_GRAB_ALL_CHANNELS, grabAll);
     UpdateCaptureCommands();

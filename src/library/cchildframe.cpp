@@ -47,6 +47,13 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     setWidget(body);
     setFocusProxy(m_pView);
     CreateToolBar();
+    setAccessibleName(tr("Image library"));
+    setAccessibleDescription(tr("The image library: its folders and the grabs of the selected folder"));
+    m_pTree->setAccessibleName(tr("Folders"));
+    m_pTree->setAccessibleDescription(tr("The library's folders: grabs go to the selected one; F2 renames it"));
+    m_pView->setAccessibleName(tr("Images"));
+    m_pView->setAccessibleDescription(
+        tr("The grabs of the selected folder: Enter previews the current one, Delete deletes the selected ones"));
 
     connect(m_pTree, &CNodeTreeView::folderSelected, m_pView, &CKestivoView::ShowFolder);
     connect(m_pTree, &CNodeTreeView::folderSelected, this, &CChildFrame::UpdateCommands);
@@ -71,6 +78,8 @@ void CChildFrame::CreateToolBar()
     m_wndToolBar->setIconSize(QSize(20, 20));
     m_wndToolBar->setMovable(false);
     m_wndToolBar->setFloatable(false);
+    m_wndToolBar->setAccessibleName(tr("Library commands"));
+    NameToolBarButtons(m_wndToolBar);
 
     AddCommand(ids::ID_NEW_FOLDER, "newfolder", tr("New Folder"), tr("New"), Qt::CTRL | Qt::SHIFT | Qt::Key_N,
                &CChildFrame::OnNewFolder);

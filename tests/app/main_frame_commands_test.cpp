@@ -31,8 +31,12 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
+#include <QDockWidget>
 #include <gtest/gtest.h>
+#include <functional>
 #include <tuple>
+#include <utility>
 
 using namespace kestivo;
 
@@ -237,4 +241,41 @@ TEST_F(FrameCommands, PanesMenuListsPanesAndToolBarsEveryTime)
         EXPECT_TRUE(labels.contains(QStringLiteral("Standard")));
         EXPECT_EQ(labels.last(), QStringLiteral("Customize..."));
     }
+}
+
+// A screen reader names each command's button after the command and reads its prompt: also the
+// buttons Customize... makes afresh, and the layout button after its command changed its text.
+TEST_F(FrameCommands, EveryCommandButtonHasItsCommandsAccessibleName)
+{
+    qputenv("KESTIVO_TEST_CHANNELS", "Cam=videotestsrc is-live=true");
+    CMainFrame frame;
+    qunsetenv("KESTIVO_TEST_CHANNELS");
+    frame.OnFileNew();
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"as made", [] {}},
+        {"after Customize...", [&] {
+             frame.Customizer()->SetShown(frame.StandardToolBar(), frame.Action(ids::ID_OPTIONS), false);
+             frame.Customizer()->Reset();
+         }},
+        {"after another layout", [&] { frame.Action(ids::ID_LAYOUT_DOWNRIGHT)->trigger(); }},
+    };
+    for (const auto& [when, change] : changes) {
+        change();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);  // the buttons made before
+        int buttons = 0;
+        for (const QToolButton* button : frame.findChildren<QToolButton*>()) {
+            const QAction* action = button->defaultAction();
+            if (!action)
+                continue;
+            ++buttons;
+            const std::string command = when + (": " + action->objectName().toStdString());
+            EXPECT_FALSE(button->accessibleName().isEmpty()) << command;
+            EXPECT_EQ(button->accessibleName(), action->iconText()) << command;
+            EXPECT_EQ(button->accessibleDescription(), action->statusTip()) << command;
+        }
+        EXPECT_EQ(buttons, 4 + 1 + 14 + 5 + 6 + 5) << when << ": Standard, Capture, the three panes, the library";
+    }
+    for (const QDockWidget* pane : frame.findChildren<QDockWidget*>())
+        EXPECT_EQ(pane->accessibleName(), pane->windowTitle());
+    frame.StopCapture();
 }

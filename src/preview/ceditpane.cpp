@@ -4,8 +4,15 @@
 #include "resource.h"
 
 #include <QAction>
+#include <QLoggingCategory>
 
 using namespace kestivo::ids;
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcPreviewPane, "kestivo.preview", QtInfoMsg)
+
+}  // namespace
 
 CEditPane::CEditPane(QWidget* parent)
     : CCommandPane(QString::fromLatin1(kestivo::text::kPreviewPane), QStringLiteral("PreviewPane"), parent)
@@ -28,7 +35,16 @@ CEditPane::CEditPane(QWidget* parent)
     Action(ID_PREVIEW_ZOOMOUT)->setCheckable(true);
 
     connect(m_pDlg, &CEditDlg::stateChanged, this, &CEditPane::UpdateCommands);
+    connect(m_pDlg, &CEditDlg::stateChanged, this, [this] {
+        if (const CClipObj* clip = m_pDlg->Clip())
+            qCDebug(lcPreviewPane) << "showing" << clip->GetPath()
+                                   << (m_pDlg->IsFitToWindow() ? "fitted at zoom" : "at zoom") << m_pDlg->Zoom();
+    });
     UpdateCommands();
+
+    m_pDlg->setAccessibleName(tr("Preview image"));
+    m_pDlg->setAccessibleDescription(
+        tr("The library image shown: + and - zoom, 1 shows it pixel for pixel, F fits it into the pane"));
 }
 
 CEditPane::~CEditPane() = default;

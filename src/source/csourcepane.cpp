@@ -4,9 +4,20 @@
 #include "commandaction.h"
 #include "resource.h"
 
+#include "ctimecodectrl.h"
+
 #include <QAction>
+#include <QLoggingCategory>
+#include <QSlider>
+#include <utility>
 
 using namespace kestivo::ids;
+
+namespace {
+
+Q_LOGGING_CATEGORY(lcSourcePane, "kestivo.source", QtInfoMsg)
+
+}  // namespace
 
 CSourcePane::CSourcePane(QWidget* parent)
     : CCommandPane(QString::fromLatin1(kestivo::text::kSourcePane), QStringLiteral("SourcePane"), parent)
@@ -38,7 +49,27 @@ CSourcePane::CSourcePane(QWidget* parent)
     connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
 
     connect(m_pDlg, &CSourceDlg::stateChanged, this, &CSourcePane::UpdateCommands);
+    // Each new position once, so that a session of keys can be followed in the log; the ticks of
+    // playback that stay on a frame say nothing.
+    connect(m_pDlg, &CSourceDlg::stateChanged, this, [this, shown = std::pair<QString, std::uint32_t>()]() mutable {
+        const std::pair now(m_pDlg->FileName(), m_pDlg->CurrentFrame());
+        if (now != shown && m_pDlg->IsOpen())
+            qCDebug(lcSourcePane) << "at frame" << now.second << "of" << now.first;
+        shown = now;
+    });
     UpdateCommands();
+
+    // What a screen reader calls the dialog and its controls.
+    m_pDlg->setAccessibleName(tr("Video source"));
+    m_pDlg->setAccessibleDescription(tr("The open video: the arrow keys step through its frames, G grabs the frame shown"));
+    m_pDlg->Timecode()->setAccessibleName(tr("Current frame"));
+    m_pDlg->Timecode()->setAccessibleDescription(tr("The current frame's place: hours, minutes, seconds and frames"));
+    m_pDlg->Slider()->setAccessibleName(tr("Position"));
+    m_pDlg->Slider()->setAccessibleDescription(m_pDlg->Slider()->toolTip());
+    if (QWidget* video = m_pDlg->findChild<QWidget*>(QStringLiteral("VideoArea"))) {
+        video->setAccessibleName(tr("Video"));
+        video->setAccessibleDescription(tr("The current frame of the open video"));
+    }
 }
 
 CSourcePane::~CSourcePane() = default;

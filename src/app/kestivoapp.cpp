@@ -1,6 +1,7 @@
 #include "kestivoapp.h"
 
 #include "about.h"
+#include "commandline.h"
 #include "instanceguard.h"
 #include "logging.h"
 #include "helpwindow.h"
@@ -13,7 +14,6 @@
 
 #include <QAction>
 #include <QDateTime>
-#include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
@@ -43,21 +43,24 @@ CKestivoApp::CKestivoApp(int& argc, char** argv) : QApplication(argc, argv)
 
 CKestivoApp::~CKestivoApp() = default;
 
-CKestivoApp::Start CKestivoApp::InitInstance()
+CKestivoApp::Start CKestivoApp::InitInstance(const CommandLine& commandLine)
 {
     // First of all: a signal at any moment of the start ends the program the orderly way.
     m_signals = std::make_unique<CShutdownSignals>();
     connect(m_signals.get(), &CShutdownSignals::shutdownRequested, this, &CKestivoApp::OnShutdownRequested);
 
-    // A video named on the command line opens in the source, as Open would; a relative name is
-    // the one meant in this start's working folder, which a running program does not share.
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
-    const QString video = arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).absoluteFilePath();
+    // A video named on the command line opens in the source, as Open would. It was made absolute
+    // in this start's working folder, which a running program does not share.
+    const QString& video = commandLine.video;
+    for (const QString& ignored : commandLine.ignored)
+        qCWarning(lcApp).noquote() << tr("Only the first video named is opened; \"%1\" is ignored.").arg(ignored);
 
     const QString folder = g_ExtSysInfo.GetExePath();
     m_instance = std::make_unique<CInstanceGuard>(folder);
     switch (m_instance->Acquire(video)) {
     case CInstanceGuard::Outcome::AnotherRuns:
+        if (!video.isEmpty() && commandLine.frame)
+            qCInfo(lcApp) << "the running program opens" << video << "at its first frame";
         return Start::EndQuietly;
     case CInstanceGuard::Outcome::CannotLock:
         ReportCannotStart(m_instance->Reason());
@@ -80,7 +83,7 @@ CKestivoApp::Start CKestivoApp::InitInstance()
         ShowStartupWarning(m_startupWarning);
     if (!video.isEmpty() && !m_quitRequested) {
         qCInfo(lcApp) << "opening" << video << "named on the command line";
-        m_pMainFrame->OpenVideo(video);
+        m_pMainFrame->OpenVideo(video, commandLine.frame.value_or(0));
     }
     // The indexing's progress and a message box run event loops of their own, where a signal is
     // seen before the main loop runs: quit() would be lost then.

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 
+struct CommandLine;
 class CInstanceGuard;
 class CMainFrame;
 class CShutdownSignals;
@@ -25,7 +26,9 @@ public:
         CannotStart,  // the settings folder does not take the lock file; the user was told why
         Quit,         // a signal asked to quit during the start: end now, through ExitInstance
     };
-    Start InitInstance();
+    // commandLine: one to run (ReadCommandLine's Run); its video opens at its frame once the
+    // window is there, or is handed to the program already running.
+    Start InitInstance(const CommandLine& commandLine);
     // Saves the settings (when they were read at start) and releases the instance; returns the
     // exit code to end the process with: exitCode, or 1 when the settings could not be saved.
     int ExitInstance(int exitCode);

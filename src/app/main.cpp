@@ -1,9 +1,23 @@
+#include "commandline.h"
 #include "kestivoapp.h"
 
 int main(int argc, char** argv)
 {
+    // Before the application object, which needs a display: --help, --version and a mistake on
+    // the command line are answered in a terminal without one.
+    CommandLine commandLine = ReadCommandLine(ArgumentList(argc, argv));
+    if (commandLine.request != CommandLine::Request::Run && !commandLine.qtOptions)
+        return PrintAnswer(commandLine);
+
     CKestivoApp app(argc, argv);
-    switch (app.InitInstance()) {
+    // The application object has taken Qt's own options out of the arguments by now: what is left
+    // must make sense on its own.
+    if (commandLine.qtOptions) {
+        commandLine = ReadCommandLine(QCoreApplication::arguments());
+        if (commandLine.request != CommandLine::Request::Run)
+            return PrintAnswer(commandLine);
+    }
+    switch (app.InitInstance(commandLine)) {
     case CKestivoApp::Start::EndQuietly:
         return 0;
     case CKestivoApp::Start::CannotStart:

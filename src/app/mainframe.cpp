@@ -307,11 +307,11 @@ void CMainFrame::OnPreviewClip(CClipObj* library)
                    << preview->Zoom();
 }
 
-void CMainFrame::OpenVideo(const QString& path)
+void CMainFrame::OpenVideo(const QString& path, std::uint32_t frame)
 {
     CSourceDlg* source = m_wndSourcePane->Dialog();
-    if (source->LoadVideo(path, source->Rate(), 0))
-        qCInfo(lcApp) << "opened" << path;
+    if (source->LoadVideo(path, source->Rate(), frame))
+        qCInfo(lcApp) << "opened" << path << "at frame" << source->CurrentFrame();
 }
 
 void CMainFrame::ReportProblem(const QString& message)

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
+#include <cstdint>
 #include <memory>
 
 class CCamPane;
@@ -49,8 +50,9 @@ public:
     // Shows an item in the preview and brings the source to a video item's file and frame; the
     // library keeps the item.
     void OnPreviewClip(CClipObj* clip);
-    // Opens a video file in the source (the command line, a drop).
-    void OpenVideo(const QString& path);
+    // Opens a video file in the source at frame (the command line, a drop); a frame beyond the
+    // end shows the last one.
+    void OpenVideo(const QString& path, std::uint32_t frame = 0);
     // The look (210..218): style, palette and background colour, kept in the profile.
     void OnApplicationLook(int id);
     int ApplicationLook() const { return m_appLook; }

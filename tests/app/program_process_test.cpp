@@ -345,6 +345,55 @@ TEST_F(ProgramProcess, SaveThatFailsAfterASignalKeepsThePreviousFileAndEndsWithA
     }
 }
 
+TEST_F(ProgramProcess, FrameOnTheCommandLineOpensTheVideoThereAndFurtherVideosAreIgnored)
+{
+    const QString video = MakeVideo(Home() + QStringLiteral("/frames.mpg"), 60);
+    if (video.isEmpty())
+        GTEST_SKIP() << "the ffmpeg tool makes the video";
+    Program program(Home());
+    program.Start({QStringLiteral("--frame"), QStringLiteral("40"), video, QStringLiteral("other.mpg")});
+    ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened \"") + video + QStringLiteral("\" at frame 40")))
+        << program.Log().toStdString();
+    EXPECT_TRUE(program.Log().contains(QStringLiteral("\"other.mpg\" is ignored"))) << program.Log().toStdString();
+    program.Signal(SIGTERM);
+    EXPECT_EQ(program.WaitForExit(), 0);
+}
+
+TEST_F(ProgramProcess, TheCommandLineIsAnsweredBeforeAnyWindowEvenWithoutADisplay)
+{
+    const QString notAVideo = Home() + QStringLiteral("/clip.mpg");
+    ASSERT_TRUE(WriteAllBytes(notAVideo, "not a video"));
+    const struct {
+        QStringList arguments;
+        int exitCode;  // 0: the text on standard output; else on standard error
+        QString text;
+    } cases[] = {
+        {{QStringLiteral("--version")}, 0, QStringLiteral("kestivo " KESTIVO_VERSION "\n")},
+        {{QStringLiteral("--help")}, 0, QStringLiteral("Usage: kestivo [options] [video...]\n")},
+        {{QStringLiteral("--bogus")}, 2, QStringLiteral("Unknown option 'bogus'")},
+        {{QStringLiteral("missing.mp4")}, 2, QStringLiteral("cannot open \"missing.mp4\": No such file or directory")},
+        {{Home()}, 2, QStringLiteral("Is a directory")},
+        {{QStringLiteral("--frame"), QStringLiteral("forty"), notAVideo}, 2, QStringLiteral("not \"forty\"")},
+        {{QStringLiteral("--frame"), QStringLiteral("-1"), notAVideo}, 2, QStringLiteral("not \"-1\"")},
+        {{QStringLiteral("--frame")}, 2, QStringLiteral("Missing value")},
+        {{QStringLiteral("--frame"), QStringLiteral("40")}, 2, QStringLiteral("needs a video")},
+        // Qt's own options are taken out by the application object (which needs no display here);
+        // what is left is read again.
+        {{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("missing.mp4")}, 2, QStringLiteral("No such file")},
+    };
+    for (const auto& c : cases) {
+        const std::string arguments = c.arguments.join(QLatin1Char(' ')).toStdString();
+        Program program(Home());
+        for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            program.SetEnvironment(QString::fromLatin1(display), {});
+        program.Start(c.arguments, Home());
+        EXPECT_EQ(program.WaitForExit(), c.exitCode) << arguments << "\n" << program.Log().toStdString();
+        const QString printed = c.exitCode == 0 ? program.Output() : program.Log();
+        EXPECT_TRUE(printed.contains(c.text)) << arguments << "\n" << printed.toStdString();
+        EXPECT_FALSE(program.Log().contains(QStringLiteral("listening for later starts"))) << arguments;
+    }
+}
+
 TEST_F(ProgramProcess, ACopyOutsideTheInstallPrefixKeepsItsFilesBesideItself)
 {
     // Not where installing puts it, so a portable copy: its settings and grabs stay with it, not

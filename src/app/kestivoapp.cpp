@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QIcon>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
@@ -39,6 +40,7 @@ CKestivoApp::CKestivoApp(int& argc, char** argv) : QApplication(argc, argv)
     setApplicationName(QString::fromLatin1(text::kAppName));
     setOrganizationName(QString::fromLatin1(text::kOrganisation));
     setApplicationVersion(QStringLiteral(KESTIVO_VERSION));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kestivo.svg")));
 }
 
 CKestivoApp::~CKestivoApp() = default;

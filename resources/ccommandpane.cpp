@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QActionEvent>
 #include <QChildEvent>
+#include <QKeyEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -25,14 +26,14 @@ class CToolButtonNames : public QObject {
 public:
     static constexpr char kName[] = "ToolButtonNames";
 
-    explicit CToolButtonNames(QToolBar* toolBar) : QObject(toolBar)
+    CToolButtonNames(QToolBar* toolBar, bool tabStops) : QObject(toolBar), m_toolBar(toolBar), m_tabStops(tabStops)
     {
         setObjectName(QLatin1String(kName));
         toolBar->installEventFilter(this);
         for (QAction* action : toolBar->actions()) {
-            if (QWidget* button = toolBar->widgetForAction(action)) {
+            if (auto* button = qobject_cast<QToolButton*>(toolBar->widgetForAction(action))) {
                 button->installEventFilter(this);
-                NameButton(button, action);
+                Adopt(button, action);
             }
         }
     }
@@ -40,23 +41,77 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::ChildAdded && watched == parent()) {
+        if (event->type() == QEvent::ChildAdded && watched == m_toolBar) {
             if (QObject* child = static_cast<QChildEvent*>(event)->child(); child->isWidgetType())
                 child->installEventFilter(this);
-        } else if (event->type() == QEvent::ActionAdded || event->type() == QEvent::ActionChanged) {
-            if (auto* button = qobject_cast<QToolButton*>(watched); button && button->parent() == parent())
-                NameButton(button, static_cast<QActionEvent*>(event)->action());
+            return false;
+        }
+        auto* button = qobject_cast<QToolButton*>(watched);
+        if (!button || button->parent() != m_toolBar)
+            return false;
+        if (event->type() == QEvent::ActionAdded) {
+            Adopt(button, static_cast<QActionEvent*>(event)->action());
+        } else if (event->type() == QEvent::ActionChanged) {
+            NameButton(button, static_cast<QActionEvent*>(event)->action());
+        } else if (event->type() == QEvent::ShortcutOverride && m_tabStops) {
+            // Space presses the button that has the focus, not the pane's own Space command.
+            auto* key = static_cast<QKeyEvent*>(event);
+            if (key->key() == Qt::Key_Space && key->modifiers() == Qt::NoModifier)
+                key->accept();
         }
         return false;
     }
+
+private:
+    void Adopt(QToolButton* button, QAction* action)
+    {
+        NameButton(button, action);
+        if (!m_tabStops || action->isSeparator())
+            return;
+        button->setFocusPolicy(Qt::TabFocus);
+        OrderTabStops(button, action);
+    }
+
+    // The toolbar's buttons in toolbar order, then what Tab reaches in the rest of the toolbar's
+    // parent in the order it had. A button made later (Customize...) comes last in the window's
+    // focus chain, so the order is made afresh for each one. The toolbar knows the new button
+    // only once it has given it its action.
+    void OrderTabStops(QWidget* newButton, const QAction* newAction)
+    {
+        QWidget* pane = m_toolBar->parentWidget();
+        QList<QWidget*> stops;
+        for (QAction* action : m_toolBar->actions()) {
+            QWidget* button = action == newAction ? newButton : m_toolBar->widgetForAction(action);
+            if (button && (button->focusPolicy() & Qt::TabFocus))
+                stops.append(button);
+        }
+        for (QWidget* w = pane->nextInFocusChain(); w != pane; w = w->nextInFocusChain()) {
+            if (pane->isAncestorOf(w) && !m_toolBar->isAncestorOf(w) && (w->focusPolicy() & Qt::TabFocus))
+                stops.append(w);
+        }
+        // setTabOrder takes an order as made when nothing that takes the focus lies between, even
+        // round the end of the window's chain, where widgets made later are put. So the toolbar,
+        // taking the focus for the moment, anchors the stops in the pane's own part of the chain.
+        const Qt::FocusPolicy policy = m_toolBar->focusPolicy();
+        m_toolBar->setFocusPolicy(Qt::TabFocus);
+        QWidget* previous = m_toolBar;
+        for (QWidget* stop : std::as_const(stops)) {
+            QWidget::setTabOrder(previous, stop);
+            previous = stop;
+        }
+        m_toolBar->setFocusPolicy(policy);
+    }
+
+    QToolBar* m_toolBar;
+    bool m_tabStops;
 };
 
 }  // namespace
 
-void NameToolBarButtons(QToolBar* toolBar)
+void NameToolBarButtons(QToolBar* toolBar, bool tabStops)
 {
     if (!toolBar->findChild<QObject*>(QLatin1String(CToolButtonNames::kName), Qt::FindDirectChildrenOnly))
-        new CToolButtonNames(toolBar);
+        new CToolButtonNames(toolBar, tabStops);
 }
 
 CCommandPane::CCommandPane(const QString& title, const QString& objectName, QWidget* parent)
@@ -72,7 +127,7 @@ CCommandPane::CCommandPane(const QString& title, const QString& objectName, QWid
     m_toolBar->setObjectName(objectName + QStringLiteral("ToolBar"));
     m_toolBar->setIconSize(QSize(20, 20));
     m_toolBar->setAccessibleName(tr("%1 commands").arg(title));
-    NameToolBarButtons(m_toolBar);
+    NameToolBarButtons(m_toolBar, true);
     auto* layout = new QVBoxLayout(m_body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

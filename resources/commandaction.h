@@ -16,4 +16,7 @@ QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QStr
 // Gives each button of toolBar its command's name (the action's text) and description (its
 // status-bar prompt) for screen readers, now and for every button the toolbar makes later:
 // Customize... makes a toolbar's buttons afresh, and the layout button changes its text.
-void NameToolBarButtons(QToolBar* toolBar);
+// With tabStops the buttons also take the focus by Tab, in toolbar order and ahead of the rest of
+// the toolbar's parent (a pane's dialog), so that commands without a key can be reached; Space
+// then presses the focused button.
+void NameToolBarButtons(QToolBar* toolBar, bool tabStops = false);

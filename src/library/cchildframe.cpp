@@ -79,7 +79,7 @@ void CChildFrame::CreateToolBar()
     m_wndToolBar->setMovable(false);
     m_wndToolBar->setFloatable(false);
     m_wndToolBar->setAccessibleName(tr("Library commands"));
-    NameToolBarButtons(m_wndToolBar);
+    NameToolBarButtons(m_wndToolBar, true);  // Delete Folder has no key
 
     AddCommand(ids::ID_NEW_FOLDER, "newfolder", tr("New Folder"), tr("New"), Qt::CTRL | Qt::SHIFT | Qt::Key_N,
                &CChildFrame::OnNewFolder);

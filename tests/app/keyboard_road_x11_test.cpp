@@ -152,6 +152,14 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
         EXPECT_NEAR(seen.last(), step.zoom > 0 ? fitted.last() * step.zoom : 1.0, 1e-3) << step.key;
     }
 
+    // A button reached by Tab: the source's last command just before its dialog, pressed by Space
+    // (which would play the video without the button's focus).
+    Key(QStringLiteral("shift+F6"));
+    ASSERT_TRUE(waitFor(QStringLiteral("focus to \"SourcePane\"")));
+    Key(QStringLiteral("shift+Tab"));
+    Key(QStringLiteral("space"));
+    ASSERT_TRUE(waitFor(QStringLiteral("road_27 (2).bmp\" to \"Image Directory\" as item 1;")));
+
     // The file holds the frame stepped to, and the library keeps it after an orderly end.
     const QImage picture(grab);
     ASSERT_FALSE(picture.isNull()) << grab.toStdString();
@@ -160,7 +168,7 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
     ASSERT_EQ(program.WaitForExit(), 0) << program.Log().toStdString();
     const std::unique_ptr<CSetObj> saved = ReadSettings(ReadAllBytes(SettingsPath()));
     ASSERT_TRUE(saved);
-    ASSERT_EQ(saved->m_pRootNode->GetClipList().GetCount(), 1u);
+    ASSERT_EQ(saved->m_pRootNode->GetClipList().GetCount(), 2u);
     EXPECT_EQ(saved->m_pRootNode->GetClipList().GetAt(0)->GetNumber(), 27);
     EXPECT_EQ(saved->m_pRootNode->GetClipList().GetAt(0)->GetSource(), m_video);
 }

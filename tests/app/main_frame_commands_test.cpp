@@ -279,3 +279,39 @@ TEST_F(FrameCommands, EveryCommandButtonHasItsCommandsAccessibleName)
         EXPECT_EQ(pane->accessibleName(), pane->windowTitle());
     frame.StopCapture();
 }
+
+// Tab goes through a pane's toolbar and then its controls top to bottom, also after Customize...
+// made the buttons again: that is how a command without a key (Delete Folder) is reached.
+TEST_F(FrameCommands, TabGoesThroughEachPanesToolbarThenItsControls)
+{
+    CMainFrame frame;
+    frame.OnFileNew();
+    CSourceDlg* source = frame.SourcePane()->Dialog();
+    CChildFrame* library = frame.LibraryFrame();
+    const std::pair<QToolBar*, QList<QWidget*>> panes[] = {
+        {frame.SourcePane()->ToolBar(), {source, source->Slider()}},
+        {frame.PreviewPane()->ToolBar(), {frame.PreviewPane()->Dialog()}},
+        {library->ToolBar(), {library->TreeView(), library->View()}},
+    };
+    for (const bool customized : {false, true}) {
+        if (customized) {
+            frame.Customizer()->Reset();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        for (const auto& [toolBar, controls] : panes) {
+            QList<QWidget*> expected;
+            for (QAction* action : toolBar->actions()) {
+                if (!action->isSeparator())
+                    expected.append(toolBar->widgetForAction(action));
+            }
+            expected += controls;
+            QList<QWidget*> stops;
+            QWidget* w = expected.first();
+            for (int i = 0; i < 1000 && stops.size() < expected.size(); ++i, w = w->nextInFocusChain()) {
+                if (w->focusPolicy() & Qt::TabFocus)
+                    stops.append(w);
+            }
+            EXPECT_EQ(stops, expected) << toolBar->objectName().toStdString() << (customized ? " after Customize..." : "");
+        }
+    }
+}

@@ -31,7 +31,7 @@ static void InitGuideResource()
 
 namespace {
 
-const QUrl kGuideUrl(QStringLiteral("qrc:/docs/guide.md"));
+const QUrl kGuideUrl(QStringLiteral("qrc:/docs/user-guide.md"));
 
 // Screenshots are taken of the whole main window; shown at that size they would push the text
 // off to the side.

@@ -41,6 +41,8 @@ CKestivoApp::CKestivoApp(int& argc, char** argv) : QApplication(argc, argv)
     setOrganizationName(QString::fromLatin1(text::kOrganisation));
     setApplicationVersion(QStringLiteral(KESTIVO_VERSION));
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestivo.svg")));
+    // Lets docks and task bars match the window to its menu entry.
+    setDesktopFileName(QStringLiteral("org.orvel.Kestivo"));
 }
 
 CKestivoApp::~CKestivoApp() = default;

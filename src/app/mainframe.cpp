@@ -309,6 +309,13 @@ void CMainFrame::OnPreviewClip(CClipObj* library)
 
 void CMainFrame::OpenVideo(const QString& path, std::uint32_t frame)
 {
+    // A library document opened from a file manager: like File > Open, it brings up the library,
+    // which lives in the settings rather than in the document.
+    if (path.endsWith(QLatin1String(".kvo"), Qt::CaseInsensitive)) {
+        OnFileNew();
+        BringForward();
+        return;
+    }
     CSourceDlg* source = m_wndSourcePane->Dialog();
     if (source->LoadVideo(path, source->Rate(), frame))
         qCInfo(lcApp) << "opened" << path << "at frame" << source->CurrentFrame();

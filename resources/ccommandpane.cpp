@@ -20,8 +20,9 @@ void NameButton(QWidget* button, const QAction* action)
     button->setAccessibleDescription(action->statusTip());
 }
 
-// A toolbar makes a button as a bare widget and gives it its action only afterwards, so the name
-// is set when the button itself receives the action, and again whenever the action changes.
+// Names each button of a toolbar and, for tab stops, puts it in the tab order. A toolbar makes a
+// button as a bare widget and gives it its action only afterwards, so this is done when the
+// button itself receives the action; the name again whenever the action changes.
 class CToolButtonNames : public QObject {
 public:
     static constexpr char kName[] = "ToolButtonNames";

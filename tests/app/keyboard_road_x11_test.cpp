@@ -5,6 +5,7 @@
 #include "program.h"
 #include "settingsfile.h"
 #include "testvideos.h"
+#include "xdotool.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,23 +19,6 @@
 namespace {
 
 constexpr int kWaitMs = 20000;
-
-bool Xdotool(const QStringList& arguments, QString* output = nullptr)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
-        return false;
-    if (output)
-        *output = QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
-    return true;
-}
-
-void Key(const QString& key)
-{
-    Xdotool({QStringLiteral("key"), key});
-    QThread::msleep(150);  // one key at a time, as a person types
-}
 
 // The zoom of each "showing <path> ... at zoom <z>" line of the preview, in order.
 QList<double> PreviewZooms(const QString& log, const QString& path)
@@ -78,12 +62,8 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
     Program program(m_home.path(), QStringLiteral("xcb"));
     program.Start();
     ASSERT_TRUE(program.WaitUntilReady()) << program.Log().toStdString();
-    QString window;
-    ASSERT_TRUE(Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--pid"), QString::number(program.Pid()), QStringLiteral("--name"),
-                         QStringLiteral("^Kestivo$")},
-                        &window));
-    ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.split('\n').first()}));
+    const QString window = FocusWindow(QStringLiteral("^Kestivo$"), program.Pid());
+    ASSERT_FALSE(window.isEmpty());
     auto waitFor = [&](const QString& text) {
         return program.WaitForLog(text, kWaitMs) ? ::testing::AssertionSuccess()
                                                  : ::testing::AssertionFailure() << "no \"" << text.toStdString()
@@ -91,20 +71,16 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
     };
 
     // The library window has the focus at start; the source pane is the next pane.
-    Key(QStringLiteral("F6"));
+    Keys({QStringLiteral("F6")});
     ASSERT_TRUE(waitFor(QStringLiteral("focus to \"SourcePane\"")));
-    Key(QStringLiteral("ctrl+o"));
-    QString dialog;
-    ASSERT_TRUE(Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                         QStringLiteral("--name"), QStringLiteral("^Open Video Files$")},
-                        &dialog));
-    ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), dialog.split('\n').first()}));
+    Keys({QStringLiteral("ctrl+o")});
+    ASSERT_FALSE(FocusWindow(QStringLiteral("^Open Video Files$")).isEmpty());
     ASSERT_TRUE(Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), m_video}));
-    Key(QStringLiteral("Return"));
+    Keys({QStringLiteral("Return")});
     const QString at = QStringLiteral("at frame %1 of \"") + m_video + QLatin1Char('"');
     ASSERT_TRUE(waitFor(at.arg(0)));
     // A window manager gives the focus back to the main window when the dialog goes; Xvfb has none.
-    ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.split('\n').first()}));
+    ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window}));
 
     const struct {
         const char* key;
@@ -113,19 +89,19 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
                  {"Home", 0},  {"shift+Right", 25}, {"Right", 26}, {"shift+Left", 1}, {"shift+Right", 26},
                  {"Right", 27}};
     for (const auto& step : steps) {
-        Key(QString::fromLatin1(step.key));
+        Keys({QString::fromLatin1(step.key)});
         ASSERT_TRUE(waitFor(at.arg(step.frame))) << step.key;
     }
 
-    Key(QStringLiteral("g"));
+    Keys({QStringLiteral("g")});
     const QString grab = QDir(m_home.path()).filePath(QStringLiteral("ImageDir/road_27.bmp"));
     ASSERT_TRUE(waitFor(QStringLiteral("added \"%1\" to \"Image Directory\" as item 0;").arg(grab)));
-    Key(QStringLiteral("shift+F6"));
+    Keys({QStringLiteral("shift+F6")});
     ASSERT_TRUE(waitFor(QStringLiteral("focus to \"LibraryFrame\"")));
-    Key(QStringLiteral("Return"));
+    Keys({QStringLiteral("Return")});
     ASSERT_TRUE(waitFor(QStringLiteral("previewed \"%1\" fitted at zoom").arg(grab)));
 
-    Key(QStringLiteral("shift+F6"));
+    Keys({QStringLiteral("shift+F6")});
     ASSERT_TRUE(waitFor(QStringLiteral("focus to \"PreviewPane\"")));
     const QList<double> fitted = PreviewZooms(program.Log(), grab);
     ASSERT_FALSE(fitted.isEmpty());
@@ -146,7 +122,7 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
     };
     for (const auto& step : zooms) {
         const qsizetype before = PreviewZooms(program.Log(), grab).size();
-        Key(QString::fromLatin1(step.key));
+        Keys({QString::fromLatin1(step.key)});
         const QList<double> seen = zoomsAfter(before + 1);
         ASSERT_GT(seen.size(), before) << step.key << "\n" << program.Log().toStdString();
         EXPECT_NEAR(seen.last(), step.zoom > 0 ? fitted.last() * step.zoom : 1.0, 1e-3) << step.key;
@@ -154,10 +130,10 @@ TEST_F(KeyboardRoad, OpenStepGrabPreviewAndZoomByKeys)
 
     // A button reached by Tab: the source's last command just before its dialog, pressed by Space
     // (which would play the video without the button's focus).
-    Key(QStringLiteral("shift+F6"));
+    Keys({QStringLiteral("shift+F6")});
     ASSERT_TRUE(waitFor(QStringLiteral("focus to \"SourcePane\"")));
-    Key(QStringLiteral("shift+Tab"));
-    Key(QStringLiteral("space"));
+    Keys({QStringLiteral("shift+Tab")});
+    Keys({QStringLiteral("space")});
     ASSERT_TRUE(waitFor(QStringLiteral("road_27 (2).bmp\" to \"Image Directory\" as item 1;")));
 
     // The file holds the frame stepped to, and the library keeps it after an orderly end.

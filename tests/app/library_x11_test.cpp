@@ -5,6 +5,7 @@
 #include "program.h"
 #include "settingsfile.h"
 #include "testvideos.h"
+#include "xdotool.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,25 +17,6 @@
 namespace {
 
 constexpr int kTripsItems = 40;  // more than one page of the grid at 1280 x 800
-
-bool Xdotool(const QStringList& arguments, QString* output = nullptr)
-{
-    QProcess tool;
-    tool.start(QStringLiteral("xdotool"), arguments);
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
-        return false;
-    if (output)
-        *output = QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
-    return true;
-}
-
-void Keys(const QStringList& keys)
-{
-    for (const QString& key : keys) {
-        Xdotool({QStringLiteral("key"), key});
-        QThread::msleep(150);  // one key at a time, as a person types; the program logs the result
-    }
-}
 
 class LibraryEndToEnd : public ::testing::Test {
 protected:
@@ -81,12 +63,7 @@ protected:
     {
         program.Start(arguments);
         ASSERT_TRUE(program.WaitUntilReady()) << program.Log().toStdString();
-        QString window;
-        ASSERT_TRUE(Xdotool({QStringLiteral("search"), QStringLiteral("--sync"), QStringLiteral("--onlyvisible"),
-                             QStringLiteral("--pid"), QString::number(program.Pid()), QStringLiteral("--name"),
-                             QStringLiteral("^Kestivo$")},
-                            &window));
-        ASSERT_TRUE(Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), window.split('\n').first()}));
+        ASSERT_FALSE(FocusWindow(QStringLiteral("^Kestivo$"), program.Pid()).isEmpty());
     }
 
     QTemporaryDir m_home;

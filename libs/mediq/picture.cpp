@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include "yuvtobgr.h"
+
 #include <QtEndian>
 #include <algorithm>
 #include <cmath>
@@ -42,12 +44,59 @@ bool Scale(Scaler& scaler, const AVFrame& frame, int width, int height, AVPixelF
 
 }  // namespace
 
+namespace {
+
+// Grabs are written once and looked at closely: the careful filter.
+constexpr int kCareful = SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT;
+
+// A planar YUV frame the quick conversion takes, scaled by the general scaler's careful filter to
+// 4:4:4 at width x height, keeping its matrix and range for the conversion that follows.
+FrameHandle ScaleTo444(const AVFrame& frame, int width, int height)
+{
+    FrameHandle scaled(av_frame_alloc());
+    if (!scaled)
+        return nullptr;
+    scaled->format = AV_PIX_FMT_YUV444P;  // the range goes with the frame
+    scaled->width = width;
+    scaled->height = height;
+    scaled->colorspace = frame.colorspace;
+    scaled->color_range = frame.color_range;
+    if (av_frame_get_buffer(scaled.get(), 0) < 0)
+        return nullptr;
+    SwsHandle sws(sws_getContext(frame.width, frame.height, AVPixelFormat(frame.format), width, height,
+                                 AVPixelFormat(scaled->format), kCareful & ~SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr));
+    if (!sws)
+        return nullptr;
+    // YUV in, YUV out: no change of range on the way (the conversion applies the frame's own).
+    const int* table = sws_getCoefficients(SWS_CS_DEFAULT);
+    const int fullRange = frame.color_range == AVCOL_RANGE_JPEG ? 1 : 0;
+    sws_setColorspaceDetails(sws.get(), table, fullRange, table, fullRange, 0, 1 << 16, 1 << 16);
+    if (sws_scale(sws.get(), frame.data, frame.linesize, 0, frame.height, scaled->data, scaled->linesize) != height)
+        return nullptr;
+    return scaled;
+}
+
+}  // namespace
+
+bool ScaleToBgrGeneral(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
+{
+    Scaler scaler;
+    return Scale(scaler, frame, width, height, AV_PIX_FMT_BGR24, kCareful, out, stride);
+}
+
 bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
 {
-    // Grabs are written once and looked at closely: the careful filter.
-    Scaler scaler;
-    return Scale(scaler, frame, width, height, AV_PIX_FMT_BGR24, SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT,
-                 out, stride);
+    if (!YuvToBgrTakes(frame))
+        return ScaleToBgrGeneral(frame, width, height, out, stride);
+    if (width == frame.width && height == frame.height) {
+        YuvToBgr(frame, out, stride);
+        return true;
+    }
+    const FrameHandle scaled = ScaleTo444(frame, width, height);
+    if (!scaled)
+        return ScaleToBgrGeneral(frame, width, height, out, stride);
+    YuvToBgr(*scaled, out, stride);
+    return true;
 }
 
 bool ScaleForDisplay(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride)
@@ -112,18 +161,23 @@ std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int he
             *error = QStringLiteral("A picture of %1 x %2 cannot be made.").arg(width).arg(height);
         return nullptr;
     }
-    std::vector<std::uint8_t> bgr;
-    if (!DisplayPicture(frame, width, height, rotation, bgr)) {
-        if (error)
-            *error = QStringLiteral("The frame could not be converted to a picture.");
-        return nullptr;
-    }
     auto bitmap = std::make_unique<DibBitmap>();
     bitmap->width = width;
     bitmap->height = height;  // bottom-up
     bitmap->bpp = 24;
     const auto stride = std::size_t(bitmap->Stride());
     bitmap->pixels.assign(stride * std::size_t(height), 0);
+    if (rotation == 0 && width == frame.width && height == frame.height && YuvToBgrTakes(frame)) {
+        // Straight into the bitmap's rows, from the bottom up: no picture in between.
+        YuvToBgr(frame, &bitmap->pixels[stride * std::size_t(height - 1)], -std::ptrdiff_t(stride));
+        return bitmap;
+    }
+    std::vector<std::uint8_t> bgr;
+    if (!DisplayPicture(frame, width, height, rotation, bgr)) {
+        if (error)
+            *error = QStringLiteral("The frame could not be converted to a picture.");
+        return nullptr;
+    }
     for (int y = 0; y < height; ++y)
         std::memcpy(&bitmap->pixels[std::size_t(height - 1 - y) * stride], &bgr[std::size_t(y) * std::size_t(width) * 3],
                     std::size_t(width) * 3);

@@ -11,7 +11,11 @@
 #include <vector>
 
 // The frame scaled to width x height as blue-green-red pixels, top row first, rows of stride bytes.
+// Planar YUV frames take the quick conversion (after scaling, when the size differs).
 bool ScaleToBgr(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
+// The same through the general scaler alone, for every pixel format: the measure the quick
+// conversion is held to.
+bool ScaleToBgrGeneral(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
 // The same for the screen: quicker filtering, 32-bit blue-green-red-unused pixels (QImage's RGB32).
 bool ScaleForDisplay(const AVFrame& frame, int width, int height, std::uint8_t* out, int stride);
 // The display picture (rotated clockwise by rotation degrees) of width x height as packed

@@ -1,8 +1,10 @@
 #include "commandline.h"
 #include "kestivoapp.h"
+#include "picturememory.h"
 
 int main(int argc, char** argv)
 {
+    KeepPictureMemory();
     // Before the application object, which needs a display: --help, --version and a mistake on
     // the command line are answered in a terminal without one.
     CommandLine commandLine = ReadCommandLine(ArgumentList(argc, argv));

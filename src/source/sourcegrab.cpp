@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QScopeGuard>
+#include <future>
+#include <system_error>
 
 bool CSourceDlg::GrabFrame()
 {
@@ -46,6 +48,16 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
     const QString source = m_fileInfo.GetFileName();
     const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
     const GrabTarget target = BuildGrabPath(grabName, g_SetObj.m_imageDir, g_SetObj.m_imageType);
+    // The thumbnail is made on another core while the file is encoded, which takes longest; nothing
+    // else uses the file info until the thumbnail is collected.
+    constexpr int kThumbWidth = 80, kThumbHeight = 60;
+    const auto makeThumbnail = [this, frame] { return m_fileInfo.GetFrameThumbBlock(frame, kThumbWidth, kThumbHeight); };
+    std::future<std::unique_ptr<std::uint8_t[]>> thumbnail;
+    try {
+        thumbnail = std::async(std::launch::async, makeThumbnail);
+    } catch (const std::system_error&) {
+        thumbnail = std::async(std::launch::deferred, makeThumbnail);  // no thread to be had: made afterwards
+    }
     ImageStatus status = target.ok() ? image.Save(target.path, target.encoder) : ImageStatus::Fail(target.error);
     if (!status.ok()) {
         if (target.ok())
@@ -61,8 +73,7 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
     item->SetPath(target.path);
     item->SetCaption(target.caption);
     item->SetKind(CClipObj::kVideoFile);
-    constexpr int kThumbWidth = 80, kThumbHeight = 60;
-    if (std::unique_ptr<std::uint8_t[]> block = m_fileInfo.GetFrameThumbBlock(frame, kThumbWidth, kThumbHeight)) {
+    if (std::unique_ptr<std::uint8_t[]> block = thumbnail.get()) {
         const qsizetype bytes = CClipObj::kThumbHeaderBytes + qsizetype(kThumbWidth) * kThumbHeight * 3;
         item->SetThumbnail(kThumbWidth, kThumbHeight, QByteArray(reinterpret_cast<const char*>(block.get()), bytes));
     }

@@ -2,6 +2,7 @@
 // picture, for JPEG and PNG. KESTIVO_BENCH_VIDEO=file bench_grab
 #include "cimage.h"
 #include "csourcedlg.h"
+#include "picturememory.h"
 #include "setobj.h"
 
 #include <QApplication>
@@ -11,24 +12,34 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <vector>
+#include <algorithm>
 
 namespace {
 
-constexpr int kRounds = 10;
+constexpr int kRounds = 11;
 
-double MeanMs(const std::function<void()>& work)
+// The median of kRounds, after one round that is not timed (the first grab starts threads and
+// fills the allocator's heap): the noisy machines make a mean of a few rounds wander.
+double MedianMs(const std::function<void()>& work)
 {
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < kRounds; ++i)
+    work();
+    std::vector<double> times;
+    for (int i = 0; i < kRounds; ++i) {
+        QElapsedTimer clock;
+        clock.start();
         work();
-    return double(clock.nsecsElapsed()) / 1e6 / kRounds;
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::nth_element(times.begin(), times.begin() + kRounds / 2, times.end());
+    return times[kRounds / 2];
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    KeepPictureMemory();  // as the program does
     QApplication app(argc, argv);
     QTemporaryDir images;
     g_SetObj.m_imageDir = images.path();
@@ -41,21 +52,24 @@ int main(int argc, char** argv)
         return 1;
     source.Slider()->setValue(1234);
     (void)QTest::qWaitFor([&] { return source.Graph().VideoWidget()->CurrentFrame() == 1234; }, 30000);
+    // The player now makes the pictures of the neighbouring frames ahead (the one before needs the
+    // frames from its keyframe on); the grabs are timed once it no longer shares the cores.
+    QTest::qWait(3000);
 
     for (const auto& [type, name] : {std::pair{1, "JPEG"}, std::pair{2, "PNG"}}) {
         g_SetObj.m_imageType = type;
-        const double grabMs = MeanMs([&] { source.GrabFrame(); });
+        const double grabMs = MedianMs([&] { source.GrabFrame(); });
         CImage picture;
         long w = 0, h = 0;
         source.FileInfo().GetVideoSize(w, h);
         picture.Attach(source.FileInfo().GetFrameBitmap(1234, w, h));
         const ImageTypeInfo& info = ImageTypeFor(type);
         int n = 0;
-        const double saveMs = MeanMs([&] {
+        const double saveMs = MedianMs([&] {
             picture.Save(images.filePath(QStringLiteral("save_%1.%2").arg(n++).arg(QLatin1String(info.extension))), info.encoder);
         });
         std::printf("grab of the frame on screen, %-4s %8.2f ms   Save alone %8.2f ms   ratio %.2f\n", name, grabMs, saveMs,
                     grabMs / saveMs);
     }
-    return delivered == 2 * kRounds ? 0 : 1;
+    return delivered == 2 * (kRounds + 1) ? 0 : 1;
 }

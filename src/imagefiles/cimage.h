@@ -7,6 +7,7 @@
 #include "dibbitmap.h"
 #include "imagestatus.h"
 #include "imagetype.h"
+#include "saveoptions.h"
 
 #include <QImage>
 #include <QRect>
@@ -60,9 +61,10 @@ public:
     void SetPixel(int x, int y, ColorRef color);
     ColorRef GetPixel(int x, int y) const;
 
-    // Writes the image as a file (JPEG quality 75, TIFF with LZW, GIF with its own palette, or one
-    // chosen by libimagequant). The file appears whole or not at all; an existing one is replaced.
-    ImageStatus Save(const QString& path, EncoderFormat format) const;
+    // Writes the image as a file (JPEG at the options' quality, PNG at their compression level, TIFF
+    // with LZW, GIF with its own palette, or one chosen by libimagequant), with the options' texts
+    // where the format keeps text. The file appears whole or not at all; an existing one is replaced.
+    ImageStatus Save(const QString& path, EncoderFormat format, const SaveOptions& options = {}) const;
     // Replaces the image with the picture of an image file, keeping its depth where a bitmap can
     // (palette images stay palette images; 16, 24 and 32 bits stay; alpha as 32-bit with alpha;
     // anything else becomes 32-bit). On failure the image is empty. The file is not kept open.

@@ -1,14 +1,20 @@
-// CImage::Save: Qt's image writers for BMP, JPEG, PNG and TIFF, our GIF writer, and a file that
-// appears whole or not at all.
+// CImage::Save: Qt's image writers for BMP, JPEG, PNG and TIFF, our GIF writer, the grab's texts in
+// the formats that keep text, and a file that appears whole or not at all.
 #include "cimage.h"
+#include "embeddedtext.h"
 #include "gifwriter.h"
 
+#include <QBuffer>
 #include <QImageWriter>
+#include <QLoggingCategory>
 #include <QSaveFile>
+#include <QStringList>
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcImageFiles, "kestivo.imagefiles", QtInfoMsg)
 
 namespace {
 
-constexpr int kJpegQuality = 75;
 constexpr int kTiffLzw = 1;  // the Qt TIFF plugin's compression value for LZW
 
 const char* QtFormatName(EncoderFormat format)
@@ -23,16 +29,35 @@ const char* QtFormatName(EncoderFormat format)
     return "bmp";
 }
 
+// Qt's PNG writer takes a compression of 0 to 100 and turns it into a zlib level as c * 9 / 91,
+// rounding down; this is the least c that gives the level.
+int QtPngCompression(int level)
+{
+    const int zlibLevel = std::clamp(level, 0, ImageEncoding::kMaxPngCompression);
+    return (zlibLevel * 91 + 8) / 9;
+}
+
 QString WriteFailure(const QString& path, const QString& why)
 {
     return QStringLiteral("\"%1\" could not be written: %2").arg(path, why);
 }
 
-ImageStatus EncodeWithQt(const QImage& image, EncoderFormat format, QIODevice& device)
+// The texts as "Key: text" lines, for the one JPEG comment or TIFF description.
+QByteArray TextLines(const ImageTexts& texts)
+{
+    QStringList lines;
+    for (const ImageText& item : texts)
+        lines.append(item.key + QStringLiteral(": ") + item.text);
+    return lines.join(QLatin1Char('\n')).toUtf8();
+}
+
+ImageStatus EncodeWithQt(QImage& image, EncoderFormat format, const ImageEncoding& encoding, QIODevice& device)
 {
     QImageWriter writer(&device, QtFormatName(format));
     if (format == EncoderFormat::JPEG)
-        writer.setQuality(kJpegQuality);
+        writer.setQuality(std::clamp(encoding.jpegQuality, ImageEncoding::kMinJpegQuality, ImageEncoding::kMaxJpegQuality));
+    if (format == EncoderFormat::PNG)
+        writer.setCompression(QtPngCompression(encoding.pngCompression));
     if (format == EncoderFormat::TIFF)
         writer.setCompression(kTiffLzw);
     if (!writer.write(image))
@@ -40,9 +65,39 @@ ImageStatus EncodeWithQt(const QImage& image, EncoderFormat format, QIODevice& d
     return ImageStatus::Ok();
 }
 
+// JPEG and TIFF get their texts added to the encoded bytes (see embeddedtext.h); PNG keeps each as
+// a text chunk of Qt's writer. Everything else, and a file without texts, goes straight to disk.
+ImageStatus Encode(QImage& image, EncoderFormat format, const SaveOptions& options, QIODevice& file)
+{
+    const bool amended = !options.texts.empty() && (format == EncoderFormat::JPEG || format == EncoderFormat::TIFF);
+    if (format == EncoderFormat::PNG) {
+        for (const ImageText& item : options.texts)
+            image.setText(item.key, item.text);
+    }
+    if (format != EncoderFormat::GIF && !amended)
+        return EncodeWithQt(image, format, options.encoding, file);
+
+    QByteArray encoded;
+    ImageStatus status;
+    if (format == EncoderFormat::GIF) {
+        status = EncodeGif(image, encoded);
+    } else {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        status = EncodeWithQt(image, format, options.encoding, buffer);
+        const QByteArray text = TextLines(options.texts);
+        // A picture without its texts is still worth keeping: the grab goes on without them.
+        if (status.ok() && !(format == EncoderFormat::JPEG ? AddJpegComment(encoded, text) : AddTiffDescription(encoded, text)))
+            qCWarning(lcImageFiles) << "the texts could not be added to the" << QtFormatName(format) << "file";
+    }
+    if (status.ok() && file.write(encoded) != encoded.size())
+        status = ImageStatus::Fail(file.errorString());
+    return status;
+}
+
 }  // namespace
 
-ImageStatus CImage::Save(const QString& path, EncoderFormat format) const
+ImageStatus CImage::Save(const QString& path, EncoderFormat format, const SaveOptions& options) const
 {
     if (IsNull())
         return ImageStatus::Fail(WriteFailure(path, QStringLiteral("there is no picture to save")));
@@ -53,16 +108,8 @@ ImageStatus CImage::Save(const QString& path, EncoderFormat format) const
     if (!file.open(QIODevice::WriteOnly))
         return ImageStatus::Fail(WriteFailure(path, file.errorString()));
 
-    const QImage image = ToQImage();
-    ImageStatus status;
-    if (format == EncoderFormat::GIF) {
-        QByteArray encoded;
-        status = EncodeGif(image, encoded);
-        if (status.ok() && file.write(encoded) != encoded.size())
-            status = ImageStatus::Fail(file.errorString());
-    } else {
-        status = EncodeWithQt(image, format, file);
-    }
+    QImage image = ToQImage();  // its own copy, so the texts set on it touch nothing else
+    const ImageStatus status = Encode(image, format, options, file);
     if (!status.ok()) {
         file.cancelWriting();
         return ImageStatus::Fail(WriteFailure(path, status.error));

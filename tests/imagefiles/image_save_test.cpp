@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -150,4 +152,56 @@ TEST(ImageSave, FailuresSayWhyAndLeaveNoFile)
     EXPECT_EQ(noFolder.hr, E_FAIL);
     EXPECT_TRUE(noFolder.error.contains(QStringLiteral("missing/x.bmp")));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList()) << "no temporary file is left";
+}
+
+TEST(ImageSave, GrabTextsShowInIdentifyAndLeaveTheFileReadable)
+{
+    if (!MagickAvailable())
+        GTEST_SKIP() << "ImageMagick's identify is needed";
+    const ImageTexts texts = VideoGrabTexts(QStringLiteral("/videos/clip one.mp4"), 42, QStringLiteral("00:00:01:17"));
+    const CImage image = MakePicture(Kind::Rgb24);
+    QTemporaryDir dir;
+    for (const FormatCase& f : {kFormats[1], kFormats[2], kFormats[4]}) {
+        const QString path = dir.filePath(QStringLiteral("grab.%1").arg(QLatin1String(f.extension)));
+        ASSERT_TRUE(image.Save(path, f.format, {ImageEncoding{}, texts}).ok()) << f.extension;
+        const QString shown = MagickVerbose(path);
+        for (const char* line : {"Source: /videos/clip one.mp4", "Frame: 42", "Timecode: 00:00:01:17", "Software: Kestivo"})
+            EXPECT_TRUE(shown.contains(QLatin1String(line))) << f.extension << " lacks " << line;
+        CImage back;
+        EXPECT_TRUE(back.Load(path).ok()) << f.extension;
+        EXPECT_EQ(back.GetWidth(), kWidth) << f.extension;
+    }
+}
+
+// PNG keeps text beyond Latin-1 in an international chunk, JPEG as UTF-8; Qt reads both back.
+TEST(ImageSave, ASourceNameBeyondLatin1ReadsBack)
+{
+    const QString source = QStringLiteral("/videos/Été 日本/видео.mkv");
+    const CImage image = MakePicture(Kind::Rgb24);
+    QTemporaryDir dir;
+    for (const FormatCase& f : {kFormats[1], kFormats[2]}) {
+        const QString path = dir.filePath(QStringLiteral("grab.%1").arg(QLatin1String(f.extension)));
+        ASSERT_TRUE(image.Save(path, f.format, {ImageEncoding{}, VideoGrabTexts(source, 7, {})}).ok());
+        // Qt reads the whole JPEG comment as the text of its first key, the source, lines joined.
+        EXPECT_TRUE(QImageReader(path).text(QStringLiteral("Source")).startsWith(source)) << f.extension;
+    }
+}
+
+TEST(ImageSave, JpegQualityAndPngCompressionChangeTheFileSize)
+{
+    CImage photo;
+    ASSERT_TRUE(photo.Create(160, 120, 24));
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 160; ++x)
+            photo.SetPixel(x, y, MakeColorRef(x + (x * y) % 17, y * 2, (x ^ y) & 0xFF));
+    }
+    QTemporaryDir dir;
+    const auto size = [&](EncoderFormat format, int jpegQuality, int pngCompression) {
+        const QString path = dir.filePath(QStringLiteral("size"));
+        EXPECT_TRUE(photo.Save(path, format, {ImageEncoding{jpegQuality, pngCompression}, {}}).ok());
+        return QFileInfo(path).size();
+    };
+    EXPECT_LT(size(ImageFormatJPEG, 50, 0), size(ImageFormatJPEG, 95, 0));
+    EXPECT_LT(size(ImageFormatPNG, 0, 9), size(ImageFormatPNG, 0, 1));
+    EXPECT_LT(size(ImageFormatPNG, 0, 1), size(ImageFormatPNG, 0, 0)) << "level 0 stores the rows unpacked";
 }

@@ -30,6 +30,11 @@ QSize MagickSize(const QString& path)
     return parts.size() == 2 ? QSize(parts[0].toInt(), parts[1].toInt()) : QSize();
 }
 
+QString MagickVerbose(const QString& path)
+{
+    return QString::fromUtf8(Run(QStringLiteral("identify"), {QStringLiteral("-verbose"), path}));
+}
+
 QByteArray MagickRgba(const QString& path)
 {
     return Run(QStringLiteral("convert"), {path, QStringLiteral("-depth"), QStringLiteral("8"), QStringLiteral("rgba:-")});

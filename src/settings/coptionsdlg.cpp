@@ -1,6 +1,7 @@
 #include "coptionsdlg.h"
 
 #include "imagetype.h"
+#include "saveoptions.h"
 #include "setobj.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryFile>
 
 namespace {
@@ -77,6 +79,19 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     for (const ImageTypeInfo& info : ImageTypes())  // in code order, so an entry's index is its code
         m_type->addItem(QString::fromLatin1(info.label));
 
+    m_jpegQuality = new QSpinBox(this);
+    m_jpegQuality->setObjectName(QStringLiteral("JpegQuality"));
+    m_jpegQuality->setRange(ImageEncoding::kMinJpegQuality, ImageEncoding::kMaxJpegQuality);
+    m_jpegQuality->setToolTip(tr("The quality of JPEG grabs, %1 to %2: higher keeps more detail in larger files")
+                                  .arg(ImageEncoding::kMinJpegQuality)
+                                  .arg(ImageEncoding::kMaxJpegQuality));
+    m_pngCompression = new QSpinBox(this);
+    m_pngCompression->setObjectName(QStringLiteral("PngCompression"));
+    m_pngCompression->setRange(0, ImageEncoding::kMaxPngCompression);
+    m_pngCompression->setToolTip(tr("How tightly PNG grabs are packed, 0 to %1: higher makes smaller files, more "
+                                    "slowly; the picture is the same at every level")
+                                     .arg(ImageEncoding::kMaxPngCompression));
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &COptionsDlg::accept);
@@ -86,17 +101,26 @@ COptionsDlg::COptionsDlg(QWidget* parent)
     pathLabel->setBuddy(m_path);
     auto* typeLabel = new QLabel(tr("Image Type"), this);
     typeLabel->setBuddy(m_type);
+    auto* jpegLabel = new QLabel(tr("&JPEG Quality"), this);
+    jpegLabel->setBuddy(m_jpegQuality);
+    auto* pngLabel = new QLabel(tr("&PNG Compression"), this);
+    pngLabel->setBuddy(m_pngCompression);
     auto* pathRow = new QHBoxLayout;
     pathRow->addWidget(m_path, 1);
     pathRow->addWidget(m_browse);
     auto* form = new QFormLayout(this);
     form->addRow(pathLabel, pathRow);
     form->addRow(typeLabel, m_type);
+    form->addRow(jpegLabel, m_jpegQuality);
+    form->addRow(pngLabel, m_pngCompression);
     form->addRow(buttons);
 
     ShowPath(g_SetObj.m_imageDir);
     const std::int32_t code = g_SetObj.m_imageType;
     m_type->setCurrentIndex(code >= 0 && code < m_type->count() ? int(code) : -1);
+    const ImageEncoding encoding = ImageEncoding::FromProfile();
+    m_jpegQuality->setValue(encoding.jpegQuality);
+    m_pngCompression->setValue(encoding.pngCompression);
 }
 
 void COptionsDlg::SetBackColor(ColorRef color)
@@ -121,6 +145,10 @@ void COptionsDlg::accept()
     }
     // -1 (nothing chosen) is stored as it is; grabs then write BMP.
     g_SetObj.m_imageType = m_type->currentIndex();
+    ImageEncoding encoding;
+    encoding.jpegQuality = m_jpegQuality->value();
+    encoding.pngCompression = m_pngCompression->value();
+    encoding.ToProfile();
     QDialog::accept();
 }
 

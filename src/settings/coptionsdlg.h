@@ -1,4 +1,5 @@
-// The Options dialog: the folder grabs are written to and the file type they are written in.
+// The Options dialog: the folder grabs are written to, the file type they are written in, and the
+// JPEG quality and PNG compression they are encoded with.
 #pragma once
 
 #include "colorref.h"
@@ -10,9 +11,10 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 
-// Reads g_SetObj when built and writes it only when accepted; Cancel or closing leaves it alone.
-// User-interface thread only.
+// Reads g_SetObj and the profile's encoder settings when built and writes them only when accepted;
+// Cancel or closing leaves them alone. User-interface thread only.
 class COptionsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -29,8 +31,9 @@ public:
     void SetFolderChooser(FolderChooser chooser) { m_chooseFolder = std::move(chooser); }
     void SetWritableQuestion(WritableQuestion question) { m_keepUnwritable = std::move(question); }
 
-    // Stores the path and type into g_SetObj. A changed path that cannot take files is first put
-    // to the user, who may choose again (the dialog stays open) or keep it.
+    // Stores the path and type into g_SetObj and the encoder settings into the profile. A changed
+    // path that cannot take files is first put to the user, who may choose again (the dialog stays
+    // open) or keep it.
     void accept() override;
 
 private:
@@ -40,6 +43,8 @@ private:
     QLineEdit* m_path = nullptr;
     QPushButton* m_browse = nullptr;
     QComboBox* m_type = nullptr;
+    QSpinBox* m_jpegQuality = nullptr;
+    QSpinBox* m_pngCompression = nullptr;
     FolderChooser m_chooseFolder;
     WritableQuestion m_keepUnwritable;
 };

@@ -1,4 +1,5 @@
 #include "coptionsdlg.h"
+#include "saveoptions.h"
 #include "setobj.h"
 
 #include <QAbstractButton>
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -28,6 +31,7 @@ protected:
         m_savedCwd = QDir::currentPath();
         g_SetObj.m_imageDir = m_tmp.filePath(QStringLiteral("grabs"));
         g_SetObj.m_imageType = 1;
+        Profile().remove(QStringLiteral("Grabs"));  // the suite's profile lives in a scratch config folder
     }
     void TearDown() override
     {
@@ -58,6 +62,8 @@ protected:
         EXPECT_TRUE(file.open(QIODevice::WriteOnly));
         return m_tmp.filePath(QStringLiteral("file/sub"));
     }
+    static QSettings Profile() { return QSettings(QStringLiteral("Orvel"), QStringLiteral("Kestivo")); }
+    static QSpinBox* Spin(COptionsDlg& dlg, const char* name) { return dlg.findChild<QSpinBox*>(QLatin1String(name)); }
     static QLineEdit* Path(COptionsDlg& dlg) { return dlg.findChild<QLineEdit*>(QStringLiteral("ImagePath")); }
     static QComboBox* Types(COptionsDlg& dlg) { return dlg.findChild<QComboBox*>(QStringLiteral("ImageType")); }
     static void Browse(COptionsDlg& dlg) { dlg.findChild<QPushButton*>(QStringLiteral("Browse"))->click(); }
@@ -171,6 +177,42 @@ TEST_F(OptionsDialog, TypeListShowsAndStoresTheCode)
         }
         Press(*dlg, QDialogButtonBox::Ok);
         EXPECT_EQ(g_SetObj.m_imageType, c.expected);
+    }
+}
+
+TEST_F(OptionsDialog, EncoderSettingsComeFromAndGoToTheProfileOnlyOnOk)
+{
+    const struct {
+        const char* name;
+        QVariant storedQuality, storedCompression;  // invalid: nothing in the profile
+        int shownQuality, shownCompression;
+        int setQuality, setCompression;  // 0 quality: leave the boxes alone
+        QDialogButtonBox::StandardButton press;
+        int savedQuality, savedCompression;
+    } cases[] = {
+        {"defaults", {}, {}, 90, 6, 0, 0, QDialogButtonBox::Ok, 90, 6},
+        {"stored values, changed and cancelled", 40, 2, 40, 2, 75, 9, QDialogButtonBox::Cancel, 40, 2},
+        {"stored values, changed and confirmed", 40, 2, 40, 2, 75, 9, QDialogButtonBox::Ok, 75, 9},
+        {"hand-edited out of range", 500, -3, 100, 0, 0, 0, QDialogButtonBox::Ok, 100, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Profile().remove(QStringLiteral("Grabs"));
+        if (c.storedQuality.isValid()) {
+            Profile().setValue(QStringLiteral("Grabs/JpegQuality"), c.storedQuality);
+            Profile().setValue(QStringLiteral("Grabs/PngCompression"), c.storedCompression);
+        }
+        auto dlg = MakeDialog();
+        EXPECT_EQ(Spin(*dlg, "JpegQuality")->value(), c.shownQuality);
+        EXPECT_EQ(Spin(*dlg, "PngCompression")->value(), c.shownCompression);
+        if (c.setQuality) {
+            Spin(*dlg, "JpegQuality")->setValue(c.setQuality);
+            Spin(*dlg, "PngCompression")->setValue(c.setCompression);
+        }
+        Press(*dlg, c.press);
+        const ImageEncoding saved = ImageEncoding::FromProfile();
+        EXPECT_EQ(saved.jpegQuality, c.savedQuality);
+        EXPECT_EQ(saved.pngCompression, c.savedCompression);
     }
 }
 

@@ -104,7 +104,7 @@ void CCamDlg::VideoProperty()
 void CCamDlg::TakeSettings()
 {
     const std::lock_guard lock(m_lock);
-    m_settings = GrabSettings{g_SetObj.m_imageDir, g_SetObj.m_imageType};
+    m_settings = GrabSettings{g_SetObj.m_imageDir, g_SetObj.m_imageType, ImageEncoding::FromProfile()};
 }
 
 void CCamDlg::RunGrab(const CapturedFrame& frame, int number)

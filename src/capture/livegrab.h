@@ -4,6 +4,7 @@
 
 #include "clipobj.h"
 #include "grabhandoff.h"
+#include "saveoptions.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,6 +17,7 @@ class CImage;
 struct GrabSettings {
     QString imageDir;
     std::int32_t imageType = 0;
+    ImageEncoding encoding;
 };
 
 struct LiveGrabResult {
@@ -24,8 +26,9 @@ struct LiveGrabResult {
 };
 
 // Any one thread (the controller's worker). The file is named "<channel>_<number>" after a safe
-// form of the channel's name, never over an existing file; the item is of kind 1 with an empty
-// source, the number and the grab name as caption, and an 80 x 60 thumbnail sampled from the frame.
+// form of the channel's name, never over an existing file, recording the channel's name and the
+// number (LiveGrabTexts); the item is of kind 1 with an empty source, the number and the grab name
+// as caption, and an 80 x 60 thumbnail sampled from the frame.
 LiveGrabResult MakeLiveGrab(const CapturedFrame& frame, const QString& channelName, int number,
                             const GrabSettings& settings);
 

@@ -48,6 +48,9 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
     const QString source = m_fileInfo.GetFileName();
     const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
     const GrabTarget target = BuildGrabPath(grabName, g_SetObj.m_imageDir, g_SetObj.m_imageType);
+    // Asked before the thumbnail's thread starts, which then has the file info to itself.
+    const SaveOptions saveOptions{ImageEncoding::FromProfile(),
+                                  VideoGrabTexts(source, frame, m_fileInfo.GetSysRef().FrameToTCString(frame))};
     // The thumbnail is made on another core while the file is encoded, which takes longest; nothing
     // else uses the file info until the thumbnail is collected.
     constexpr int kThumbWidth = 80, kThumbHeight = 60;
@@ -58,7 +61,7 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
     } catch (const std::system_error&) {
         thumbnail = std::async(std::launch::deferred, makeThumbnail);  // no thread to be had: made afterwards
     }
-    ImageStatus status = target.ok() ? image.Save(target.path, target.encoder) : ImageStatus::Fail(target.error);
+    ImageStatus status = target.ok() ? image.Save(target.path, target.encoder, saveOptions) : ImageStatus::Fail(target.error);
     if (!status.ok()) {
         if (target.ok())
             QFile::remove(target.path);  // the name was reserved for this grab

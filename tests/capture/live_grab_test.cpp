@@ -62,7 +62,7 @@ TEST(LiveGrab, RedAboveBlueGivesAFileAndThumbnailRedOnTop)
 {
     QTemporaryDir dir;
     const CapturedFrame frame = MakeFrame(160, 120, [](int, int y) { return y < 60 ? qRgb(255, 0, 0) : qRgb(0, 0, 255); });
-    const LiveGrabResult grab = MakeLiveGrab(frame, QStringLiteral("USB Video"), 1, {dir.path(), 2});
+    const LiveGrabResult grab = MakeLiveGrab(frame, QStringLiteral("USB Video"), 1, {dir.path(), 2, {}});
     ASSERT_TRUE(grab.item) << grab.error.toStdString();
     EXPECT_EQ(grab.item->GetPath(), dir.filePath(QStringLiteral("USB Video_1.png")));
     EXPECT_EQ(grab.item->GetCaption(), QStringLiteral("USB Video_1"));
@@ -71,6 +71,8 @@ TEST(LiveGrab, RedAboveBlueGivesAFileAndThumbnailRedOnTop)
     EXPECT_TRUE(grab.item->GetSource().isEmpty());
 
     const QImage file(grab.item->GetPath());
+    EXPECT_EQ(file.text(QStringLiteral("Channel")), QStringLiteral("USB Video"));
+    EXPECT_EQ(file.text(QStringLiteral("Grab")), QStringLiteral("1"));
     EXPECT_EQ(file.pixel(80, 10), qRgb(255, 0, 0));
     EXPECT_EQ(file.pixel(80, 110), qRgb(0, 0, 255));
 
@@ -95,12 +97,12 @@ TEST(LiveGrab, NamesAreSafeAndNeverReplaceAFile)
     earlier.write("from an earlier run");
     earlier.close();
 
-    const LiveGrabResult again = MakeLiveGrab(frame, QStringLiteral("Cam A"), 1, {dir.path(), 0});
+    const LiveGrabResult again = MakeLiveGrab(frame, QStringLiteral("Cam A"), 1, {dir.path(), 0, {}});
     ASSERT_TRUE(again.item);
     EXPECT_EQ(again.item->GetCaption(), QStringLiteral("Cam A_1 (2)"));
     EXPECT_EQ(QFileInfo(earlier.fileName()).size(), 19) << "the earlier file is kept";
 
-    const LiveGrabResult unsafe = MakeLiveGrab(frame, QStringLiteral("../up"), 1, {dir.path(), 0});
+    const LiveGrabResult unsafe = MakeLiveGrab(frame, QStringLiteral("../up"), 1, {dir.path(), 0, {}});
     ASSERT_TRUE(unsafe.item);
     EXPECT_EQ(QFileInfo(unsafe.item->GetPath()).dir().absolutePath(), QDir(dir.path()).absolutePath());
 }
@@ -112,7 +114,7 @@ TEST(LiveGrab, AFileThatCannotBeWrittenGivesNoItemAndSaysWhere)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     const QString imageDir = dir.filePath(QStringLiteral("file/sub"));
     const LiveGrabResult grab = MakeLiveGrab(MakeFrame(4, 4, [](int, int) { return 0u; }), QStringLiteral("Cam"), 1,
-                                             {imageDir, 2});
+                                             {imageDir, 2, {}});
     EXPECT_FALSE(grab.item);
     EXPECT_TRUE(grab.error.contains(imageDir)) << grab.error.toStdString();
 }

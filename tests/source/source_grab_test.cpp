@@ -1,8 +1,10 @@
 #include "cimage.h"
+#include "ctimecodectrl.h"
 #include "source_fixture.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QSlider>
 
 namespace {
@@ -66,6 +68,21 @@ TEST_F(SourceGrab, FrameZeroOfClipAviAsPng)
     ASSERT_TRUE(Dlg().GrabFrame());
     ASSERT_EQ(m_clips.size(), 2u);
     EXPECT_EQ(m_clips[1]->GetCaption(), QStringLiteral("clip_0 (2)"));
+}
+
+TEST_F(SourceGrab, TheFileRecordsTheSourceFrameAndTheTimecodeShown)
+{
+    g_SetObj.m_imageType = 2;  // PNG, whose text chunks Qt reads back one by one
+    const QString clip = Video("recorded.mpg", 40);
+    ASSERT_TRUE(Dlg().LoadVideo(clip, 1.0, 0));
+    Dlg().Slider()->setValue(37);
+    ASSERT_TRUE(Dlg().GrabFrame());
+    ASSERT_EQ(m_clips.size(), 1u);
+    QImageReader file(m_clips[0]->GetPath());
+    EXPECT_EQ(file.text(QStringLiteral("Source")), clip);
+    EXPECT_EQ(file.text(QStringLiteral("Frame")), QStringLiteral("37"));
+    EXPECT_EQ(file.text(QStringLiteral("Timecode")), Dlg().Timecode()->text());
+    EXPECT_EQ(file.text(QStringLiteral("Timecode")), QStringLiteral("00:00:01:12"));
 }
 
 TEST_F(SourceGrab, AGrabThatCannotBeWrittenAddsNoItemAndSaysWhere)

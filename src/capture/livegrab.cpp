@@ -67,7 +67,8 @@ LiveGrabResult MakeLiveGrab(const CapturedFrame& frame, const QString& channelNa
     const GrabTarget target = BuildGrabPath(grabName, settings.imageDir, settings.imageType);
     if (!target.ok())
         return {nullptr, target.error};
-    if (const ImageStatus status = image.Save(target.path, target.encoder, {settings.encoding, LiveGrabTexts(channelName, number)}); !status.ok()) {
+    const SaveOptions options{settings.encoding, LiveGrabTexts(channelName, number)};
+    if (const ImageStatus status = image.Save(target.path, target.encoder, options); !status.ok()) {
         QFile::remove(target.path);  // the name was reserved for this grab
         return {nullptr, status.error};
     }

@@ -55,7 +55,8 @@ ImageStatus EncodeWithQt(QImage& image, EncoderFormat format, const ImageEncodin
 {
     QImageWriter writer(&device, QtFormatName(format));
     if (format == EncoderFormat::JPEG)
-        writer.setQuality(std::clamp(encoding.jpegQuality, ImageEncoding::kMinJpegQuality, ImageEncoding::kMaxJpegQuality));
+        writer.setQuality(
+            std::clamp(encoding.jpegQuality, ImageEncoding::kMinJpegQuality, ImageEncoding::kMaxJpegQuality));
     if (format == EncoderFormat::PNG)
         writer.setCompression(QtPngCompression(encoding.pngCompression));
     if (format == EncoderFormat::TIFF)
@@ -86,8 +87,10 @@ ImageStatus Encode(QImage& image, EncoderFormat format, const SaveOptions& optio
         buffer.open(QIODevice::WriteOnly);
         status = EncodeWithQt(image, format, options.encoding, buffer);
         const QByteArray text = TextLines(options.texts);
+        const bool added = status.ok()
+            && (format == EncoderFormat::JPEG ? AddJpegComment(encoded, text) : AddTiffDescription(encoded, text));
         // A picture without its texts is still worth keeping: the grab goes on without them.
-        if (status.ok() && !(format == EncoderFormat::JPEG ? AddJpegComment(encoded, text) : AddTiffDescription(encoded, text)))
+        if (status.ok() && !added)
             qCWarning(lcImageFiles) << "the texts could not be added to the" << QtFormatName(format) << "file";
     }
     if (status.ok() && file.write(encoded) != encoded.size())

@@ -165,7 +165,8 @@ TEST(ImageSave, GrabTextsShowInIdentifyAndLeaveTheFileReadable)
         const QString path = dir.filePath(QStringLiteral("grab.%1").arg(QLatin1String(f.extension)));
         ASSERT_TRUE(image.Save(path, f.format, {ImageEncoding{}, texts}).ok()) << f.extension;
         const QString shown = MagickVerbose(path);
-        for (const char* line : {"Source: /videos/clip one.mp4", "Frame: 42", "Timecode: 00:00:01:17", "Software: Kestivo"})
+        for (const char* line :
+             {"Source: /videos/clip one.mp4", "Frame: 42", "Timecode: 00:00:01:17", "Software: Kestivo"})
             EXPECT_TRUE(shown.contains(QLatin1String(line))) << f.extension << " lacks " << line;
         CImage back;
         EXPECT_TRUE(back.Load(path).ok()) << f.extension;

@@ -12,6 +12,11 @@ inline constexpr int ID_APP_ABOUT = 57664;
 inline constexpr int ID_APP_EXIT = 57665;
 inline constexpr int ID_HELP_FINDER = 57667;
 inline constexpr int ID_CONTEXT_HELP = 57669;  // Shift+F1: What's This mode
+// The Edit menu's commands; each pane that can cut, copy or paste has its own action of the same
+// id, and the menu hands the command to the pane with the focus.
+inline constexpr int ID_EDIT_COPY = 57634;
+inline constexpr int ID_EDIT_CUT = 57635;
+inline constexpr int ID_EDIT_PASTE = 57637;
 
 // The frame's own commands.
 inline constexpr int ID_VIEW_CUSTOMIZE = 126;

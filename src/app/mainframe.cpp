@@ -8,6 +8,7 @@
 #include "ceditdlg.h"
 #include "ceditpane.h"
 #include "clipobj.h"
+#include "cliptransfer.h"
 #include "commandaction.h"
 #include "coptionsdlg.h"
 #include "framedialogs.h"
@@ -333,9 +334,11 @@ void CMainFrame::ReportProblem(const QString& message)
         QMessageBox::warning(this, windowTitle(), message);
 }
 
+// A video dropped anywhere opens in the source; the library's own thumbnails carry their image
+// files too, and go only where the library's tree takes them.
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (event->mimeData()->hasUrls())
+    if (event->mimeData()->hasUrls() && !event->mimeData()->hasFormat(QLatin1String(kClipItemsMimeType)))
         event->acceptProposedAction();
 }
 
@@ -348,6 +351,8 @@ void CMainFrame::dropEvent(QDropEvent* event)
 
 CMainFrame::~CMainFrame()
 {
+    // Focus moves while the children go; the Edit menu must not follow it into a half-destroyed frame.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     StopCapture();
     // The library window goes with the frame's children; its going must not update the menus of
     // a frame that is half destroyed.
@@ -383,6 +388,19 @@ void CMainFrame::FocusNextPane(int direction)
     const qsizetype next = (at + direction + panes.size()) % panes.size();
     panes[next]->setFocus(Qt::ShortcutFocusReason);
     qCDebug(lcApp) << "focus to" << panes[next]->objectName();
+}
+
+QAction* CMainFrame::FocusedPaneCommand(int commandId) const
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return nullptr;
+    for (QWidget* pane : {static_cast<QWidget*>(m_pLibraryFrame.data()), static_cast<QWidget*>(m_wndSourcePane),
+                          static_cast<QWidget*>(m_wndPreviewPane)}) {
+        if (pane && (pane == focus || pane->isAncestorOf(focus)))
+            return pane->findChild<QAction*>(QStringLiteral("command%1").arg(commandId));
+    }
+    return nullptr;
 }
 
 void CMainFrame::BringForward()

@@ -90,6 +90,11 @@ protected:
 private:
     QAction* AddCommand(QMenu* menu, int commandId, const QString& label, const QString& tip);
     void CreateMenus();
+    void CreateEditMenu();
+    // Enables Cut, Copy and Paste as the pane with the focus allows.
+    void UpdateEditCommands();
+    // The command of that id of the pane (or library window) that has the focus, or nullptr.
+    QAction* FocusedPaneCommand(int commandId) const;
     void CreateViewMenu();
     void CreateLookMenu(QMenu* lookMenu);
     void CreateHelpMenu();

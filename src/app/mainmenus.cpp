@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -64,8 +65,53 @@ void CMainFrame::CreateMenus()
     m_fileMenuLibrary->addSeparator();
     m_fileMenuLibrary->addAction(exit);
 
+    CreateEditMenu();
     CreateViewMenu();
     CreateHelpMenu();
+}
+
+// Cut, Copy and Paste act in the pane with the focus: each pane that can has a command of the same
+// id that owns the key, and the menu hands the command on to it. The menu shows the keys, but they
+// work only while the menu itself has the focus: a window-wide Ctrl+C beside a pane's Ctrl+C would
+// be two commands on one key, and Qt fires neither of two such.
+void CMainFrame::CreateEditMenu()
+{
+    QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
+    editMenu->setObjectName(QStringLiteral("EditMenu"));
+    const struct {
+        int id;
+        const char* label;
+        const char* tip;
+        QKeySequence::StandardKey key;
+    } commands[] = {
+        {ids::ID_EDIT_CUT, QT_TR_NOOP("Cu&t"), QT_TR_NOOP("Cut the selected images of the library, to move them to another folder"),
+         QKeySequence::Cut},
+        {ids::ID_EDIT_COPY, QT_TR_NOOP("&Copy"),
+         QT_TR_NOOP("Copy the frame of the source, the selected images of the library or the picture of the preview"),
+         QKeySequence::Copy},
+        {ids::ID_EDIT_PASTE, QT_TR_NOOP("&Paste"),
+         QT_TR_NOOP("Move the cut images, or add the copied ones, to the library's selected folder"), QKeySequence::Paste},
+    };
+    for (const auto& command : commands) {
+        QAction* action = AddCommand(editMenu, command.id, tr(command.label), tr(command.tip));
+        action->setShortcut(QKeySequence(command.key));
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, [this, id = command.id] {
+            if (QAction* command = FocusedPaneCommand(id); command && command->isEnabled())
+                command->trigger();
+        });
+    }
+    connect(editMenu, &QMenu::aboutToShow, this, &CMainFrame::UpdateEditCommands);
+    connect(qApp, &QApplication::focusChanged, this, &CMainFrame::UpdateEditCommands);
+    UpdateEditCommands();
+}
+
+void CMainFrame::UpdateEditCommands()
+{
+    for (const int id : {ids::ID_EDIT_CUT, ids::ID_EDIT_COPY, ids::ID_EDIT_PASTE}) {
+        const QAction* command = FocusedPaneCommand(id);
+        Action(id)->setEnabled(command && command->isEnabled());
+    }
 }
 
 void CMainFrame::CreateViewMenu()

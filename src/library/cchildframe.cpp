@@ -11,8 +11,11 @@
 #include "systeminfo.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMimeData>
 #include <QSplitter>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -20,7 +23,7 @@
 using namespace kestivo;
 
 CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
-    : QMdiSubWindow(parent), m_pDocument(std::make_unique<CKestivoDoc>())
+    : QMdiSubWindow(parent), m_pDocument(std::make_unique<CKestivoDoc>()), m_pRoot(root)
 {
     setObjectName(QStringLiteral("LibraryFrame"));
     // Maximised with a sizing border only: no caption, no system menu, nothing to close it by
@@ -47,6 +50,7 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     setWidget(body);
     setFocusProxy(m_pView);
     CreateToolBar();
+    CreateClipboardCommands();
     setAccessibleName(tr("Image library"));
     setAccessibleDescription(tr("The image library: its folders and the grabs of the selected folder"));
     m_pTree->setAccessibleName(tr("Folders"));
@@ -59,6 +63,10 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     connect(m_pTree, &CNodeTreeView::folderSelected, this, &CChildFrame::UpdateCommands);
     connect(m_pView, &CKestivoView::selectionChanged, this, &CChildFrame::UpdateImageCommands);
     connect(m_pView, &CKestivoView::previewRequested, this, &CChildFrame::OnPreviewImage);
+    connect(m_pTree, &CNodeTreeView::clipsDropped, this, [this](const QMimeData* data, CNodeObj* folder, bool add) {
+        Transfer(ReadClipMimeData(data, *m_pRoot), folder, add ? ClipTransfer::Add : ClipTransfer::Move);
+    });
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CChildFrame::UpdateClipboardState);
     m_pTree->Build(root);  // selects the root, which the grid then shows
     UpdateCommands();
 }
@@ -100,6 +108,28 @@ void CChildFrame::CreateToolBar()
     }
 }
 
+// Not on the toolbar: the Edit menu offers them. Their keys act anywhere in the window, so that
+// Ctrl+V pastes into the folder just selected in the tree; the tree's name editor keeps its own
+// Ctrl+C and Ctrl+V, as a line editor takes the standard keys before any shortcut. Only the first
+// key of each: the platform's others include Shift+Del, one slip away from Delete Images.
+void CChildFrame::CreateClipboardCommands()
+{
+    const auto add = [this](int id, const QString& prompt, const QString& tip, QKeySequence::StandardKey key,
+                            void (CChildFrame::*handler)()) {
+        QAction* action = MakeCommandAction(this, id, "", prompt, tip, {QKeySequence(key)});
+        connect(action, &QAction::triggered, this, handler);
+        widget()->addAction(action);
+        m_actions.insert(id, action);
+    };
+    add(ids::ID_EDIT_CUT, tr("Cut the selected images, to paste them into another folder"), tr("Cut"),
+        QKeySequence::Cut, &CChildFrame::OnCut);
+    add(ids::ID_EDIT_COPY, tr("Copy the selected images: their files for other programs, or to add them to another "
+                              "folder as well"),
+        tr("Copy"), QKeySequence::Copy, &CChildFrame::OnCopy);
+    add(ids::ID_EDIT_PASTE, tr("Move the cut images, or add the copied ones, to the selected folder"), tr("Paste"),
+        QKeySequence::Paste, &CChildFrame::OnPaste);
+}
+
 QAction* CChildFrame::AddCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                                  const QKeySequence& key, void (CChildFrame::*handler)())
 {
@@ -124,6 +154,7 @@ void CChildFrame::UpdateFolderCommands()
     const CNodeObj* folder = CNodeTreeView::FolderOf(selected);
     Action(ids::ID_NEW_FOLDER)->setEnabled(folder && folder->Depth() < CNodeObj::kMaxDepth);
     Action(ids::ID_DELETE_FOLDER)->setEnabled(selected && selected->parent());
+    UpdateClipboardState();
 }
 
 // Runs at every change of selection (once per item of a band or Select All): O(1).
@@ -133,6 +164,82 @@ void CChildFrame::UpdateImageCommands()
     Action(ids::ID_PREVIEW_IMAGE)->setEnabled(selectedImages > 0);
     Action(ids::ID_DELETE_IMAGES)->setEnabled(selectedImages > 0);
     Action(ids::ID_SELECT_ALL)->setEnabled(m_pView->Count() != selectedImages);
+    Action(ids::ID_EDIT_CUT)->setEnabled(selectedImages > 0);
+    Action(ids::ID_EDIT_COPY)->setEnabled(selectedImages > 0);
+}
+
+// Runs when the clipboard or the folder changes, not per selection change: reading the clipboard
+// may ask the display server.
+void CChildFrame::UpdateClipboardState()
+{
+    const ClipSelection held = HeldClips();
+    QSet<const CClipObj*> cut;
+    if (held.cut)
+        cut = QSet<const CClipObj*>(held.clips.cbegin(), held.clips.cend());
+    m_pView->SetCutClips(std::move(cut));
+    const CNodeObj* target = m_pTree->SelectedFolder();
+    Action(ids::ID_EDIT_PASTE)->setEnabled(!held.IsEmpty() && target && target != held.folder);
+}
+
+ClipSelection CChildFrame::HeldClips() const
+{
+    if (!m_clipboardData)
+        return {};
+    return ReadClipMimeData(m_clipboardData, *m_pRoot);
+}
+
+void CChildFrame::PutOnClipboard(bool cut)
+{
+    ClipSelection selection = SelectedClips(m_pView->Folder());
+    if (selection.IsEmpty())
+        return;
+    selection.cut = cut;
+    QMimeData* data = MakeClipMimeData(selection, !cut);
+    QGuiApplication::clipboard()->setMimeData(data);
+    m_clipboardData = data;
+    UpdateClipboardState();
+    qCDebug(lcLibrary) << (cut ? "cut" : "copied") << selection.clips.size() << "items";
+}
+
+void CChildFrame::OnCut()
+{
+    PutOnClipboard(true);
+}
+
+void CChildFrame::OnCopy()
+{
+    PutOnClipboard(false);
+}
+
+void CChildFrame::OnPaste()
+{
+    const ClipSelection held = HeldClips();
+    CNodeObj* target = m_pTree->SelectedFolder();
+    if (held.IsEmpty() || !target || target == held.folder)
+        return;
+    Transfer(held, target, held.cut ? ClipTransfer::Move : ClipTransfer::Add);
+    // Cut items are moved once; the clipboard would name them in their new folder no more.
+    if (held.cut)
+        QGuiApplication::clipboard()->clear();
+    UpdateClipboardState();
+}
+
+void CChildFrame::Transfer(const ClipSelection& selection, CNodeObj* target, ClipTransfer how)
+{
+    if (selection.IsEmpty() || !target)
+        return;
+    const std::vector<CClipObj*> arrived = TransferClips(selection, *target, how);
+    qCInfo(lcLibrary).nospace() << (how == ClipTransfer::Move ? "moved " : "added ") << arrived.size() << " of "
+                                << selection.clips.size() << " items from " << selection.folder->GetName() << " to "
+                                << target->GetName();
+    m_pView->ItemsChanged();
+    if (m_pView->Folder() == target && !arrived.empty()) {
+        m_pView->DeselectAll();
+        for (int i = m_pView->Count() - int(arrived.size()); i < m_pView->Count(); ++i)
+            m_pView->SetSelected(i, true);
+        m_pView->ScrollToItem(m_pView->Count() - 1);
+    }
+    UpdateClipboardState();
 }
 
 void CChildFrame::OnNewFolder()
@@ -185,6 +292,7 @@ void CChildFrame::OnPreviewImage()
 void CChildFrame::OnDeleteImages()
 {
     m_pView->DeleteSelected();
+    UpdateClipboardState();
 }
 
 void CChildFrame::OnSelectAll()

@@ -1,12 +1,15 @@
 // The library window: an MDI child, maximised and without caption, holding the library toolbar
-// above a splitter of the folder tree and the thumbnail grid. It carries the library's commands
-// and takes in every new grab.
+// above a splitter of the folder tree and the thumbnail grid. It carries the library's commands,
+// takes in every new grab, and moves and adds items between folders (drops on the tree, Cut, Copy
+// and Paste).
 #pragma once
 
+#include "cliptransfer.h"
 #include "colorref.h"
 
 #include <QHash>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <memory>
 
 class CClipObj;
@@ -16,6 +19,7 @@ class CNodeObj;
 class CNodeTreeView;
 class QAction;
 class QKeySequence;
+class QMimeData;
 class QSplitter;
 class QToolBar;
 
@@ -43,7 +47,12 @@ public:
     void OnPreviewImage();
     void OnDeleteImages();
     void OnSelectAll();
-    // Sets every command's enabled state from the tree and the grid.
+    // Cut and Copy put the selected items on the clipboard (their files for other programs too);
+    // Paste moves the cut ones, or adds the copied ones, to the folder selected in the tree.
+    void OnCut();
+    void OnCopy();
+    void OnPaste();
+    // Sets every command's enabled state from the tree, the grid and the clipboard.
     void UpdateCommands();
 
 Q_SIGNALS:
@@ -57,8 +66,16 @@ private:
     QAction* AddCommand(int id, const char* icon, const QString& prompt, const QString& tip, const QKeySequence& key,
                         void (CChildFrame::*handler)());
     void CreateToolBar();
+    void CreateClipboardCommands();
     void UpdateFolderCommands();
     void UpdateImageCommands();
+    // Marks the cut items in the grid and enables Paste, from what the clipboard holds.
+    void UpdateClipboardState();
+    void PutOnClipboard(bool cut);
+    // The library's items on the clipboard, while the clipboard holds what this window put there.
+    ClipSelection HeldClips() const;
+    // Moves or adds the items to target; the grid shows what changed, the arrivals selected.
+    void Transfer(const ClipSelection& selection, CNodeObj* target, ClipTransfer how);
 
     std::unique_ptr<CKestivoDoc> m_pDocument;
     QToolBar* m_wndToolBar = nullptr;  // children of the frame's widget
@@ -66,4 +83,8 @@ private:
     CNodeTreeView* m_pTree = nullptr;
     CKestivoView* m_pView = nullptr;
     QHash<int, QAction*> m_actions;
+    CNodeObj* m_pRoot = nullptr;
+    // The data this window put on the clipboard; the clipboard deletes it when anything replaces
+    // it (another program too), which clears the pointer.
+    QPointer<QMimeData> m_clipboardData;
 };

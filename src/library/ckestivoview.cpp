@@ -1,5 +1,6 @@
 #include "ckestivoview.h"
 
+#include "cliptransfer.h"
 #include "imagefileremoval.h"
 #include "nodeobj.h"
 #include "librarylog.h"
@@ -64,6 +65,7 @@ void CKestivoView::ShowFolder(CNodeObj* folder)
     DeselectAll();
     m_pFolder = folder;
     m_bBanding = false;
+    m_nPressed = m_nSoloOnRelease = -1;
     PruneMissingFiles();
     CountSelected();
     m_nTopRow = 0;  // a folder is shown from its top
@@ -199,7 +201,27 @@ void CKestivoView::paintEvent(QPaintEvent* event)
 void CKestivoView::DrawItem(QPainter& painter, int index) const
 {
     // The paint has filled the region with the background already.
-    ClipList()->GetAt(std::size_t(index))->Draw(painter, GetItemRect(index));
+    const CClipObj* clip = ClipList()->GetAt(std::size_t(index));
+    const QRect cell = GetItemRect(index);
+    clip->Draw(painter, cell);
+    if (m_cutClips.contains(clip)) {
+        QColor veil = m_backColor;
+        veil.setAlpha(150);
+        painter.fillRect(cell, veil);
+    }
+}
+
+void CKestivoView::SetCutClips(QSet<const CClipObj*> clips)
+{
+    if (clips == m_cutClips)
+        return;
+    m_cutClips = std::move(clips);
+    viewport()->update();
+}
+
+QMimeData* CKestivoView::MakeDragData() const
+{
+    return MakeClipMimeData(SelectedClips(m_pFolder), false);
 }
 
 void CKestivoView::SetSelected(int index, bool select)
@@ -277,7 +299,13 @@ void CKestivoView::DeleteSelected()
         if (!stillShown.contains(clip->GetPath()))
             DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; its item goes
     }
+    ItemsChanged();
+}
+
+void CKestivoView::ItemsChanged()
+{
     m_nCurrent = -1;
+    m_nPressed = m_nSoloOnRelease = -1;  // the indexes of a press under way may name other items now
     CountSelected();
     UpdateLayout();
     viewport()->update();

@@ -1,5 +1,5 @@
 // The right half of the library window: the items of one folder as a grid of fixed cells that
-// scrolls vertically, with click, Control-click and band selection.
+// scrolls vertically, with click, Control-click and band selection, and thumbnails dragged out.
 #pragma once
 
 #include "clipobj.h"
@@ -8,8 +8,10 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QSet>
 
 class CNodeObj;
+class QMimeData;
 
 // User-interface thread only. The view shows a folder without owning it or its items; whoever
 // deletes a folder makes the view show another one first. Selection lives in the items.
@@ -42,6 +44,15 @@ public:
     // After asking the user, removes the selected items and deletes their files, except a file
     // that another item of the library still shows.
     void DeleteSelected();
+    // Catches up with items taken out of the shown folder or added to it behind the view's back:
+    // counts the selection again, forgets the current item and lays the grid out.
+    void ItemsChanged();
+
+    // What a drag of the selected items carries (see MakeClipMimeData); the caller owns it.
+    QMimeData* MakeDragData() const;
+    // Items drawn faded, as cut and waiting for a paste; compared by address only.
+    void SetCutClips(QSet<const CClipObj*> clips);
+    bool IsCut(const CClipObj* clip) const { return m_cutClips.contains(clip); }
 
     // The item's cell in viewport coordinates, and the item whose cell holds point (or -1).
     QRect GetItemRect(int index) const;
@@ -90,6 +101,7 @@ private:
     void SetScrollPosition(int position);
     int ScrollPosition() const;
     void MoveCurrent(int index);
+    void StartDrag(int index);
 
     CNodeObj* m_pFolder = nullptr;
     QColor m_backColor;
@@ -103,4 +115,10 @@ private:
     bool m_inLayout = false;
     QPoint m_ptBandStart;
     QPoint m_ptBandEnd;
+    // A press on an item may begin a drag of the selection; a press on one of several selected
+    // items makes it the only one on release, unless a drag began.
+    QPoint m_ptPress;
+    int m_nPressed = -1;
+    int m_nSoloOnRelease = -1;
+    QSet<const CClipObj*> m_cutClips;
 };

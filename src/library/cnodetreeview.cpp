@@ -1,9 +1,13 @@
 #include "cnodetreeview.h"
 
+#include "cliptransfer.h"
 #include "icons.h"
 #include "nodeobj.h"
 
+#include <QDragMoveEvent>
 #include <QIcon>
+#include <QMimeData>
+#include <QPainter>
 
 namespace {
 
@@ -21,7 +25,12 @@ CNodeTreeView::CNodeTreeView(QWidget* parent) : QTreeWidget(parent)
     setRootIsDecorated(false);
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setToolTip(tr("Library folders: F2 renames the selected one"));
+    setToolTip(tr("Library folders: F2 renames the selected one; drop images on a folder to move them "
+                  "there, with Ctrl to add them there as well"));
+    // Drops are handled here rather than by the item view's own machinery, which would move tree
+    // items; the thumbnails dropped are items of the library, not of this tree.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     connect(this, &QTreeWidget::itemChanged, this, &CNodeTreeView::OnItemChanged);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
@@ -96,4 +105,76 @@ void CNodeTreeView::OnCurrentItemChanged(QTreeWidgetItem* current)
 {
     if (CNodeObj* folder = FolderOf(current))
         Q_EMIT folderSelected(folder);
+}
+
+QTreeWidgetItem* CNodeTreeView::DropTarget(const QPointF& pos) const
+{
+    QTreeWidgetItem* item = itemAt(pos.toPoint());
+    return FolderOf(item) ? item : nullptr;
+}
+
+void CNodeTreeView::SetDropItem(QTreeWidgetItem* item)
+{
+    const QModelIndex index = indexFromItem(item);
+    if (index == m_dropIndex)
+        return;
+    m_dropIndex = index;
+    viewport()->update();
+}
+
+// Anything else (a video from a file manager) is left to the windows below, which open it.
+void CNodeTreeView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!event->mimeData()->hasFormat(QLatin1String(kClipItemsMimeType))) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    dragMoveEvent(event);
+}
+
+void CNodeTreeView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!event->mimeData()->hasFormat(QLatin1String(kClipItemsMimeType))) {
+        event->ignore();
+        return;
+    }
+    QTreeWidgetItem* item = DropTarget(event->position());
+    SetDropItem(item);
+    if (!item) {
+        event->ignore();
+        return;
+    }
+    // The drag offers a copy only (see CKestivoView::StartDrag); Control decides here.
+    event->setDropAction(Qt::CopyAction);
+    event->accept(visualItemRect(item));
+}
+
+void CNodeTreeView::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    SetDropItem(nullptr);
+    event->accept();
+}
+
+void CNodeTreeView::dropEvent(QDropEvent* event)
+{
+    SetDropItem(nullptr);
+    QTreeWidgetItem* item = DropTarget(event->position());
+    if (!item || !event->mimeData()->hasFormat(QLatin1String(kClipItemsMimeType))) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    Q_EMIT clipsDropped(event->mimeData(), FolderOf(item), (event->modifiers() & Qt::ControlModifier) != 0);
+}
+
+void CNodeTreeView::paintEvent(QPaintEvent* event)
+{
+    QTreeWidget::paintEvent(event);
+    if (!m_dropIndex.isValid())
+        return;
+    QPainter painter(viewport());
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(visualRect(m_dropIndex).adjusted(1, 1, -1, -1));
 }

@@ -1,7 +1,13 @@
 // The thumbnail view's mouse, wheel and keyboard handling: click, Control-click, the selection
-// band, the double-click that previews, and the wheel's own small step.
+// band, the drag of the selected thumbnails, the double-click that previews, and the wheel's own
+// small step.
 #include "ckestivoview.h"
 
+#include "librarylog.h"
+
+#include <QApplication>
+#include <QDrag>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -21,8 +27,14 @@ void CKestivoView::mousePressEvent(QMouseEvent* event)
     }
     const QPoint point = event->position().toPoint();
     const int index = HitTest(point);
+    m_ptPress = point;
+    m_nPressed = index;
+    m_nSoloOnRelease = -1;
     if (event->modifiers() & Qt::ControlModifier) {
         SetSelected(index, true);  // on empty space: every item
+    } else if (index != -1 && ClipList()->GetAt(std::size_t(index))->IsSelected()) {
+        // The selection stays for a drag; a plain click makes this item the only one on release.
+        m_nSoloOnRelease = index;
     } else {
         DeselectAll();
         if (index != -1) {
@@ -37,6 +49,13 @@ void CKestivoView::mousePressEvent(QMouseEvent* event)
 
 void CKestivoView::mouseMoveEvent(QMouseEvent* event)
 {
+    if (m_nPressed >= 0 && (event->buttons() & Qt::LeftButton)
+        && (event->position().toPoint() - m_ptPress).manhattanLength() >= QApplication::startDragDistance()) {
+        const int index = m_nPressed;
+        m_nPressed = m_nSoloOnRelease = -1;
+        StartDrag(index);
+        return;
+    }
     if (!m_bBanding) {
         QAbstractScrollArea::mouseMoveEvent(event);
         return;
@@ -50,6 +69,11 @@ void CKestivoView::mouseMoveEvent(QMouseEvent* event)
 
 void CKestivoView::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (m_nSoloOnRelease >= 0 && m_nSoloOnRelease < Count()) {
+        DeselectAll();
+        SetSelected(m_nSoloOnRelease, true);
+    }
+    m_nPressed = m_nSoloOnRelease = -1;
     if (m_bBanding) {
         m_bBanding = false;
         viewport()->update(BandRect().adjusted(-1, -1, 1, 1));
@@ -62,6 +86,30 @@ void CKestivoView::mouseDoubleClickEvent(QMouseEvent* event)
     m_bBanding = false;
     if (event->button() == Qt::LeftButton)
         Q_EMIT previewRequested();  // the first click made the item under the pointer current
+}
+
+// The selected thumbnails go out as their files, to whatever takes them: a file manager, an editor,
+// a chat, or a folder of the library's tree, which moves or adds the items itself. Only a copy is
+// offered, so that no file manager moves a file out from under the library.
+void CKestivoView::StartDrag(int index)
+{
+    if (GetSelectedCount() == 0)
+        return;
+    const CClipObj* under = ClipList()->GetAt(std::size_t(index));
+    QPixmap picture(kCellWidth, kCellHeight);
+    picture.fill(Qt::transparent);
+    {
+        QPainter painter(&picture);
+        if (under)
+            under->Draw(painter, picture.rect());
+    }
+    auto* drag = new QDrag(this);
+    drag->setMimeData(MakeDragData());
+    drag->setPixmap(picture);
+    drag->setHotSpot(m_ptPress - GetItemRect(index).topLeft());
+    qCDebug(lcLibrary) << "dragging" << GetSelectedCount() << "items";
+    // Runs a loop of its own: the drop may have moved items out of this folder by the time it returns.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 // The band spans its two corners; a band without width or height meets no cell.

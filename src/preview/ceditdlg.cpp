@@ -4,6 +4,8 @@
 #include "resource.h"
 #include "systeminfo.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -336,4 +338,13 @@ void CEditDlg::EditImage()
         return;
     if (const QString failure = desktop::OpenInEditor(path); !failure.isEmpty())
         Q_EMIT problem(failure);
+}
+
+void CEditDlg::CopyImage()
+{
+    if (!m_pImage)
+        return;
+    const QImage picture = m_pImage->GetImage().ToQImage();
+    if (!picture.isNull())
+        QGuiApplication::clipboard()->setImage(picture);
 }

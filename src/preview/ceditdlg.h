@@ -47,6 +47,8 @@ public:
     // PATH, else the desktop's application for the file. A missing file, or a configured editor
     // that cannot be started, is reported through problem().
     void EditImage();
+    // Puts the picture shown, at its own size, on the clipboard.
+    void CopyImage();
 
     bool HasImage() const { return m_pImage != nullptr; }
     bool IsZoomInChecked() const { return m_zoomInChecked; }

@@ -1,6 +1,7 @@
 #include "ceditpane.h"
 
 #include "ceditdlg.h"
+#include "commandaction.h"
 #include "resource.h"
 
 #include <QAction>
@@ -33,6 +34,11 @@ CEditPane::CEditPane(QWidget* parent)
     AddEditCommand(ID_PREVIEW_EDIT, "edit", tr("Jump to mspaint"), tr("Edit"), {Qt::Key_E}, &CEditDlg::EditImage);
     Action(ID_PREVIEW_ZOOMIN)->setCheckable(true);
     Action(ID_PREVIEW_ZOOMOUT)->setCheckable(true);
+    // Ctrl+C: not on the toolbar, the Edit menu offers it; acts while the canvas has the focus.
+    m_copy = MakeCommandAction(this, ID_EDIT_COPY, "", tr("Copy the picture shown to the clipboard"), tr("Copy"),
+                               {QKeySequence(QKeySequence::Copy)});
+    m_pDlg->addAction(m_copy);
+    connect(m_copy, &QAction::triggered, m_pDlg, &CEditDlg::CopyImage);
 
     connect(m_pDlg, &CEditDlg::stateChanged, this, &CEditPane::UpdateCommands);
     connect(m_pDlg, &CEditDlg::stateChanged, this, [this] {
@@ -64,6 +70,7 @@ void CEditPane::UpdateCommands()
     for (const int id : {ID_PREVIEW_ZOOMIN, ID_PREVIEW_ZOOMOUT, ID_PREVIEW_ORIGINALSIZE, ID_PREVIEW_FITSIZE,
                          ID_PREVIEW_JUMP, ID_PREVIEW_EDIT})
         SetCommandEnabled(id, shown);
+    m_copy->setEnabled(shown);
     Action(ID_PREVIEW_ZOOMIN)->setChecked(m_pDlg->IsZoomInChecked());
     Action(ID_PREVIEW_ZOOMOUT)->setChecked(m_pDlg->IsZoomOutChecked());
 }

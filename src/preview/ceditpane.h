@@ -23,4 +23,5 @@ private:
                             const QList<QKeySequence>& keys, void (CEditDlg::*handler)());
 
     CEditDlg* m_pDlg = nullptr;  // child of the pane's widget
+    QAction* m_copy = nullptr;    // Copy (Ctrl+C), off the toolbar
 };

@@ -37,6 +37,9 @@ public:
     // Writes the current frame into the image directory and hands its item to the clip sink.
     // False, with problem() emitted and no item, when the picture or the file could not be made.
     bool GrabFrame();
+    // Puts the frame on screen on the clipboard as the grab would make it: at the video's display
+    // size, aspect and rotation applied. False, with problem() emitted, when it could not be made.
+    bool CopyFrame();
 
     void Play();
     void Pause();

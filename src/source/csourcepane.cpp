@@ -47,6 +47,7 @@ CSourcePane::CSourcePane(QWidget* parent)
     AddSeparator();
     AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
     connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
+    AddCopyFrameCommand();
 
     connect(m_pDlg, &CSourceDlg::stateChanged, this, &CSourcePane::UpdateCommands);
     // Each new position once, so that a session of keys can be followed in the log; the ticks of
@@ -73,6 +74,19 @@ CSourcePane::CSourcePane(QWidget* parent)
 }
 
 CSourcePane::~CSourcePane() = default;
+
+// Ctrl+C copies the frame shown. Not on the toolbar (the Edit menu offers it); its key acts while
+// the focus is in the dialog, the video or its controls.
+void CSourcePane::AddCopyFrameCommand()
+{
+    QAction* copy = MakeCommandAction(this, ID_EDIT_COPY, "", tr("Copy the frame shown to the clipboard"),
+                                      tr("Copy Frame"), {QKeySequence(QKeySequence::Copy)});
+    m_pDlg->addAction(copy);
+    connect(copy, &QAction::triggered, m_pDlg, [this] { m_pDlg->CopyFrame(); });
+    const auto enable = [this, copy] { copy->setEnabled(m_pDlg->IsOpen()); };
+    connect(m_pDlg, &CSourceDlg::stateChanged, copy, enable);
+    enable();
+}
 
 QAction* CSourcePane::AddSourceCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                                        const QKeySequence& key, void (CSourceDlg::*handler)())

@@ -17,6 +17,7 @@ public:
     void UpdateCommands() override;
 
 private:
+    void AddCopyFrameCommand();
     QAction* AddSourceCommand(int id, const char* icon, const QString& prompt, const QString& tip,
                               const QKeySequence& key, void (CSourceDlg::*handler)());
 

@@ -38,7 +38,7 @@ TEST(MainFrame, TheFileMenuFollowsWhetherTheLibraryWindowIsOpen)
         }
         return texts;
     };
-    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuNoLibrary:&File"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuNoLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
     EXPECT_FALSE(frame.Action(ids::ID_FILE_CLOSE)->isEnabled());
     EXPECT_EQ(frame.Action(ids::ID_FILE_NEW)->shortcut(), QKeySequence(QKeySequence::New));
     EXPECT_EQ(frame.Action(ids::ID_APP_EXIT)->text(), QStringLiteral("E&xit"));
@@ -46,7 +46,7 @@ TEST(MainFrame, TheFileMenuFollowsWhetherTheLibraryWindowIsOpen)
 
     frame.Action(ids::ID_FILE_NEW)->trigger();
     ASSERT_NE(frame.LibraryFrame(), nullptr);
-    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuLibrary:&File"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
     QMenu* libraryMenu = frame.findChild<QMenu*>(QStringLiteral("FileMenuLibrary"));
     EXPECT_EQ(libraryMenu->actions().value(0), frame.Action(ids::ID_OPTIONS));
     EXPECT_EQ(libraryMenu->actions().value(2), frame.Action(ids::ID_APP_EXIT));

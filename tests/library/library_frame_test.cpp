@@ -1,12 +1,16 @@
 #include "cchildframe.h"
 #include "ckestivoview.h"
+#include "cliptransfer.h"
 #include "cnodetreeview.h"
 #include "library_fixture.h"
 #include "messageboxes.h"
 #include "resource.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDataStream>
+#include <QMimeData>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
@@ -53,6 +57,23 @@ protected:
         return nullptr;
     }
     void Select(const CNodeObj* folder) { Tree().setCurrentItem(ItemOf(folder)); }
+    // A drag of data dropped on the folder's item, as the tree receives it; false when refused.
+    bool DropOn(const CNodeObj* folder, QMimeData* data, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        const QPoint at = Tree().visualItemRect(ItemOf(folder)).center();
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(Tree().viewport(), &enter);
+        QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(Tree().viewport(), &drop);
+        return enter.isAccepted() && drop.isAccepted();
+    }
+    static QStringList Paths(const CNodeObj& folder)
+    {
+        QStringList paths;
+        for (const CClipObj* clip : folder.GetClipList())
+            paths.append(clip->GetPath());
+        return paths;
+    }
     void RightClick(QWidget* widget, const QPoint& at)
     {
         QContextMenuEvent event(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
@@ -280,6 +301,123 @@ TEST_F(LibraryFrame, PreviewImageSendsTheCurrentItemOnlyWhenItsFileExists)
     View().DeselectAll();  // selected items but none current: nothing to preview
     m_frame->OnPreviewImage();
     EXPECT_EQ(preview.size(), 1u);
+}
+
+// Two of three items go to another folder by each way there is; moved ones leave their folder,
+// added ones show in both, and deleting them in one folder keeps the files the other still shows.
+TEST_F(LibraryFrame, ItemsMoveOrAreAddedByDragAndByCutCopyPaste)
+{
+    enum class Way { Drag, ControlDrag, CutPaste, CopyPaste };
+    const struct {
+        Way way;
+        const char* name;
+        bool added;
+    } cases[] = {{Way::Drag, "drag", false},
+                 {Way::ControlDrag, "Ctrl+drag", true},
+                 {Way::CutPaste, "Ctrl+X, Ctrl+V", false},
+                 {Way::CopyPaste, "Ctrl+C, Ctrl+V", true}};
+    std::vector<std::pair<CNodeObj*, CNodeObj*>> folders;
+    for (const auto& c : cases) {
+        folders.emplace_back(AddFolder(m_root, QStringLiteral("From ") + c.name), AddFolder(m_root, QStringLiteral("To ") + c.name));
+        AddItems(*folders.back().first, 3);
+        AddItem(*folders.back().second, QStringLiteral("there %1.bmp").arg(c.name));
+    }
+    Open();
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const auto& c = cases[i];
+        auto [from, to] = folders[i];
+        const QStringList all = Paths(*from);
+        Select(from);
+        View().SetSelected(0, true);
+        View().SetSelected(2, true);
+        switch (c.way) {
+        case Way::Drag:
+        case Way::ControlDrag: {
+            const std::unique_ptr<QMimeData> data(View().MakeDragData());
+            EXPECT_TRUE(DropOn(to, data.get(), c.way == Way::ControlDrag ? Qt::ControlModifier : Qt::NoModifier));
+            break;
+        }
+        case Way::CutPaste:
+        case Way::CopyPaste:
+            m_area.activateWindow();  // back from the last question's box, for the keys
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&m_area));
+            View().setFocus();
+            QTest::keyClick(View().viewport(), c.way == Way::CutPaste ? Qt::Key_X : Qt::Key_C, Qt::ControlModifier);
+            EXPECT_EQ(View().IsCut(from->GetClipList().GetAt(0)), c.way == Way::CutPaste) << c.name;
+            EXPECT_FALSE(Enabled(ID_EDIT_PASTE)) << c.name << ": not into the folder they are in";
+            Select(to);
+            EXPECT_TRUE(Enabled(ID_EDIT_PASTE)) << c.name;
+            Tree().setFocus();
+            QTest::keyClick(Tree().viewport(), Qt::Key_V, Qt::ControlModifier);
+            EXPECT_EQ(View().GetSelectedCount(), 2) << c.name << ": the arrivals are selected";
+            break;
+        }
+        const QStringList moved{all[0], all[2]};
+        EXPECT_EQ(Paths(*to).mid(1), moved) << c.name;
+        EXPECT_EQ(Paths(*from), c.added ? all : QStringList{all[1]}) << c.name;
+
+        Select(to);
+        m_frame->OnSelectAll();
+        AnswerNextBox(QMessageBox::Yes);
+        m_frame->OnDeleteImages();
+        EXPECT_EQ(Paths(*to), QStringList()) << c.name;
+        for (const QString& path : moved)
+            EXPECT_EQ(QFile::exists(path), c.added) << c.name << ": a file another folder shows stays";
+    }
+}
+
+// Drag data and the clipboard name items by address; a drop must act only on items still where
+// the data says, and never on data another process made.
+TEST_F(LibraryFrame, ADropMovesOnlyWhatItsDataStillNames)
+{
+    CNodeObj* from = AddFolder(m_root, QStringLiteral("From"));
+    CNodeObj* to = AddFolder(m_root, QStringLiteral("To"));
+    AddItems(*from, 3);
+    Open();
+    Select(from);
+    m_frame->OnSelectAll();
+    const std::unique_ptr<QMimeData> data(View().MakeDragData());
+    const QStringList all = Paths(*from);
+
+    QByteArray foreign = data->data(QLatin1String(kClipItemsMimeType));
+    QDataStream(&foreign, QIODevice::ReadWrite) << quint64(QCoreApplication::applicationPid() + 1);
+    QMimeData other;
+    other.setData(QLatin1String(kClipItemsMimeType), foreign);
+    DropOn(to, &other);
+    EXPECT_TRUE(to->GetClipList().IsEmpty()) << "another process's items";
+
+    from->GetClipList().DeleteAt(1);  // deleted since the drag began
+    AddItem(*from, QStringLiteral("later.bmp"));
+    EXPECT_TRUE(DropOn(from, data.get()));
+    EXPECT_EQ(from->GetClipList().GetCount(), 3u) << "a drop on the items' own folder changes nothing";
+    EXPECT_TRUE(DropOn(to, data.get()));
+    EXPECT_EQ(Paths(*to), QStringList({all[0], all[2]}));
+    EXPECT_EQ(View().Count(), 1) << "the grid no longer shows what left";
+}
+
+// Other programs get files: the drag their addresses, Copy also the picture of a single image.
+TEST_F(LibraryFrame, DragAndCopyCarryTheFilesToOtherPrograms)
+{
+    const QString picture = m_dir.filePath(QStringLiteral("red.png"));
+    QImage red(32, 24, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(picture));
+    AddItemAt(m_root, picture);
+    AddItem(m_root, QStringLiteral("second.bmp"));
+    Open();
+    m_frame->OnSelectAll();
+    const std::unique_ptr<QMimeData> drag(View().MakeDragData());
+    EXPECT_EQ(drag->urls(), QList<QUrl>({QUrl::fromLocalFile(picture), QUrl::fromLocalFile(m_dir.filePath("second.bmp"))}));
+    EXPECT_TRUE(drag->hasFormat(QStringLiteral("text/uri-list")));
+
+    View().DeselectAll();
+    View().SetSelected(0, true);
+    View().setFocus();
+    QTest::keyClick(View().viewport(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* held = QGuiApplication::clipboard()->mimeData();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->urls(), QList<QUrl>({QUrl::fromLocalFile(picture)}));
+    EXPECT_EQ(qvariant_cast<QImage>(held->imageData()).size(), QSize(32, 24));
 }
 
 }  // namespace

@@ -85,7 +85,9 @@ TEST_F(ThumbView, ClicksSelectAsTheModifiersSay)
     EXPECT_EQ(m_view.GetSelectedCount(), 6) << "Control-click keeps a selected item selected";
     EXPECT_EQ(m_view.Current(), 3);
 
-    QTest::mouseClick(Viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(4));
+    QTest::mousePress(Viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(4));
+    EXPECT_EQ(m_view.GetSelectedCount(), 6) << "a press on a selected item keeps the selection for a drag";
+    QTest::mouseRelease(Viewport(), Qt::LeftButton, Qt::NoModifier, CellCentre(4));
     EXPECT_EQ(Selection(m_root), std::vector<bool>({false, false, false, false, true, false}));
     EXPECT_EQ(m_view.Current(), 4);
 

@@ -146,8 +146,8 @@ struct Options {
     QCommandLineOption out{QStringLiteral("out"), Tr("The folder of --grab."), QStringLiteral("DIR")};
 };
 
-// What --grab asks: whether the video can be read, the folder and the frames are the grab's
-// business (RunGrabCommand), which ends with 1 rather than 2 when they fail.
+// What --grab asks, as far as the words go. Whether the folder takes files and the frames are in
+// the video is the grab's to find out (RunGrabCommand): it ends with 1 rather than 2 for those.
 CommandLine ReadGrab(const QCommandLineParser& parser, const Options& options)
 {
     if (parser.isSet(options.frame))

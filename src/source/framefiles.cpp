@@ -8,7 +8,10 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <algorithm>
+#include <functional>
+#include <future>
 #include <numeric>
+#include <system_error>
 
 namespace {
 
@@ -17,19 +20,21 @@ QString Tr(const char* text)
     return QCoreApplication::translate("FrameFiles", text);
 }
 
+struct Picture {
+    SharedFrame frame;
+    int width = 0, height = 0;  // the display size
+    int rotation = 0;
+};
+
 // The frame as the program grabs it (CSourceDlg::WriteGrab): the display picture, sample aspect
-// and rotation applied, reserved under its grab name and written over the reservation.
-QString WriteFrame(FrameSource& source, std::uint32_t frame, const QString& grabName, const QString& folder,
-                   std::int32_t imageType, QString* path)
+// and rotation applied, reserved under its grab name and written over the reservation. Any
+// thread: the frame is shared and immutable.
+QString WriteFrame(const Picture& picture, const QString& grabName, const QString& folder, std::int32_t imageType,
+                   QString* path)
 {
     QString error;
-    const SharedFrame picture = source.GetFrame(frame, &error, FrameSource::Keep::FrameOnly);
-    if (!picture)
-        return error;
-    int width = 0, height = 0;
-    source.Index().DisplaySize(width, height);
     CImage image;
-    if (!image.Attach(FrameToBitmap(*picture, width, height, source.Index().rotation, &error)))
+    if (!image.Attach(FrameToBitmap(*picture.frame, picture.width, picture.height, picture.rotation, &error)))
         return error.isEmpty() ? Tr("the picture could not be made") : error;
     const GrabTarget target = BuildGrabPath(grabName, folder, imageType);
     if (!target.ok())
@@ -40,6 +45,16 @@ QString WriteFrame(FrameSource& source, std::uint32_t frame, const QString& grab
     }
     *path = target.path;
     return {};
+}
+
+// Runs write on another core, or afterwards when no thread is to be had.
+std::future<void> StartWriting(std::function<void()> write)
+{
+    try {
+        return std::async(std::launch::async, write);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, write);
+    }
 }
 
 }  // namespace
@@ -68,11 +83,26 @@ FrameFilesResult WriteFrameFiles(const QString& video, std::span<const std::uint
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::stable_sort(order.begin(), order.end(), [frames](std::size_t a, std::size_t b) { return frames[a] < frames[b]; });
     const QString base = GrabBaseFromVideoPath(video);
+    Picture picture;
+    source->Index().DisplaySize(picture.width, picture.height);
+    picture.rotation = source->Index().rotation;
     result.files.resize(frames.size());
+    // A frame's file is converted and encoded (a tenth of a second for a large PNG) while the next
+    // frame decodes. One at a time, so that repeats take their names in turn.
+    std::future<void> writing;
     for (const std::size_t i : order) {
         FrameFile& file = result.files[i];
         file.frame = frames[i];
-        file.error = WriteFrame(*source, file.frame, BuildGrabName(base, file.frame), folder, imageType, &file.path);
+        picture.frame = source->GetFrame(file.frame, &file.error, FrameSource::Keep::FrameOnly);
+        if (writing.valid())
+            writing.get();
+        if (!picture.frame)
+            continue;
+        writing = StartWriting([&file, picture, name = BuildGrabName(base, file.frame), &folder, imageType] {
+            file.error = WriteFrame(picture, name, folder, imageType, &file.path);
+        });
     }
+    if (writing.valid())
+        writing.get();
     return result;
 }

@@ -36,6 +36,24 @@ QString CanonicalPath(const QString& path)
     return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
 }
 
+// create: make the per-user folder when it is the one.
+QString SettingsFolderOf(bool installed, bool create)
+{
+    const QString home = qEnvironmentVariable("KESTIVO_HOME");
+    if (!home.isEmpty())
+        return WithTrailingSlash(QDir(home).absolutePath());
+
+    if (!installed) {
+        const QString exeFolder = CSystemInfo::ExecutableFolder();
+        if (IsWritableFolder(exeFolder))
+            return exeFolder;
+    }
+    const QString dataFolder = PerUserDataFolder();
+    if (create)
+        QDir().mkpath(dataFolder);
+    return WithTrailingSlash(dataFolder);
+}
+
 }  // namespace
 
 QString CSystemInfo::ExecutablePath()
@@ -67,18 +85,12 @@ bool CSystemInfo::IsInstalledAt(const QString& executable, const QString& prefix
 
 QString CSystemInfo::SettingsFolder(bool installed)
 {
-    const QString home = qEnvironmentVariable("KESTIVO_HOME");
-    if (!home.isEmpty())
-        return WithTrailingSlash(QDir(home).absolutePath());
+    return SettingsFolderOf(installed, true);
+}
 
-    if (!installed) {
-        const QString exeFolder = ExecutableFolder();
-        if (IsWritableFolder(exeFolder))
-            return exeFolder;
-    }
-    const QString dataFolder = PerUserDataFolder();
-    QDir().mkpath(dataFolder);
-    return WithTrailingSlash(dataFolder);
+QString CSystemInfo::SettingsFolderPath(bool installed)
+{
+    return SettingsFolderOf(installed, false);
 }
 
 QString CSystemInfo::DefaultImageFolder(bool installed)
@@ -90,7 +102,7 @@ QString CSystemInfo::DefaultImageFolder(bool installed)
         if (!pictures.isEmpty())
             return pictures + QStringLiteral("/Kestivo");
     }
-    return SettingsFolder(installed) + QStringLiteral("ImageDir");
+    return SettingsFolderPath(installed) + QStringLiteral("ImageDir");
 }
 
 bool CSystemInfo::IsExistFile(const QString& path) const

@@ -24,8 +24,11 @@ public:
     // runs it (root can write anywhere, so a writable folder tells nothing); a build tree or a
     // copy elsewhere is portable, even a build tree inside the prefix.
     static bool IsInstalledAt(const QString& executable, const QString& prefix);
-    // The two folders above for an installed program (installed) or a portable copy.
+    // The two folders above for an installed program (installed) or a portable copy. The settings
+    // folder is created when it is the per-user one; SettingsFolderPath only names it, for readers
+    // that must leave nothing behind.
     static QString SettingsFolder(bool installed);
+    static QString SettingsFolderPath(bool installed);
     static QString DefaultImageFolder(bool installed);
 
     // True when a regular file (or a link to one) exists at path.

@@ -59,6 +59,9 @@ CKestivoApp::Start CKestivoApp::InitInstance(const CommandLine& commandLine)
     for (const QString& ignored : commandLine.ignored)
         qCWarning(lcApp).noquote() << tr("Only the first video named is opened; \"%1\" is ignored.").arg(ignored);
 
+    // Before anything else of the start, as if the settings object had made it: a second start
+    // makes it too.
+    CSetObj::CreateDefaultImageDir();
     const QString folder = g_ExtSysInfo.GetExePath();
     m_instance = std::make_unique<CInstanceGuard>(folder);
     switch (m_instance->Acquire(video)) {

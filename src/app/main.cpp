@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "grabcommand.h"
 #include "kestivoapp.h"
 #include "picturememory.h"
 
@@ -8,6 +9,11 @@ int main(int argc, char** argv)
     // Before the application object, which needs a display: --help, --version and a mistake on
     // the command line are answered in a terminal without one.
     CommandLine commandLine = ReadCommandLine(ArgumentList(argc, argv));
+    if (commandLine.request == CommandLine::Request::Grab) {
+        // A script's tool, which runs without a display and beside a running program.
+        QCoreApplication app(argc, argv);
+        return RunGrabCommand(commandLine);
+    }
     if (commandLine.request != CommandLine::Request::Run && !commandLine.qtOptions)
         return PrintAnswer(commandLine);
 
@@ -16,6 +22,8 @@ int main(int argc, char** argv)
     // must make sense on its own.
     if (commandLine.qtOptions) {
         commandLine = ReadCommandLine(QCoreApplication::arguments());
+        if (commandLine.request == CommandLine::Request::Grab)
+            return RunGrabCommand(commandLine);
         if (commandLine.request != CommandLine::Request::Run)
             return PrintAnswer(commandLine);
     }

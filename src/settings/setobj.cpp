@@ -5,7 +5,7 @@
 
 #include <QDir>
 
-CSetObj g_SetObj;
+CSetObj g_SetObj{CSetObj::InMemoryTag{}};
 
 namespace {
 
@@ -22,7 +22,12 @@ CSetObj::CSetObj(InMemoryTag) : m_imageDir(DefaultImageDir()), m_pRootNode(NewDe
 
 CSetObj::CSetObj() : CSetObj(InMemoryTag{})
 {
-    QDir().mkpath(m_imageDir);
+    CreateDefaultImageDir();
+}
+
+void CSetObj::CreateDefaultImageDir()
+{
+    QDir().mkpath(DefaultImageDir());
 }
 
 QString CSetObj::DefaultImageDir()

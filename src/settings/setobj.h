@@ -32,6 +32,8 @@ public:
     // The default image directory: "ImageDir" beside the settings, or for an installed program
     // "Kestivo" in the user's Pictures folder (CSystemInfo::GetDefaultImageDir).
     static QString DefaultImageDir();
+    // Creates the default image directory; an existing directory or a failure is ignored.
+    static void CreateDefaultImageDir();
 
     // Writes the settings, or reads them into this object. Reading throws CArchiveError on damaged
     // data, leaving this object in an unspecified but destructible state: read into a fresh
@@ -44,5 +46,7 @@ public:
     std::unique_ptr<CNodeObj> m_pRootNode;
 };
 
-// The one settings object, from static initialisation to static destruction.
+// The one settings object, from static initialisation to static destruction. Made with the
+// defaults only: the default image directory is created when the program starts its window, so
+// that a run which only answers on the command line (--help, --grab) leaves no folder behind.
 extern CSetObj g_SetObj;

@@ -59,6 +59,7 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     connect(m_pTree, &CNodeTreeView::folderSelected, this, &CChildFrame::UpdateCommands);
     connect(m_pView, &CKestivoView::selectionChanged, this, &CChildFrame::UpdateImageCommands);
     connect(m_pView, &CKestivoView::previewRequested, this, &CChildFrame::OnPreviewImage);
+    connect(m_pView, &CKestivoView::itemsRemoved, this, &CChildFrame::contentsChanged);
     m_pTree->Build(root);  // selects the root, which the grid then shows
     UpdateCommands();
 }
@@ -166,6 +167,7 @@ void CChildFrame::OnDeleteFolder()
     delete item;
     parent->RemoveChild(folder);
     UpdateCommands();
+    Q_EMIT contentsChanged();
 }
 
 void CChildFrame::OnPreviewImage()

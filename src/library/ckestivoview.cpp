@@ -84,7 +84,7 @@ void CKestivoView::PruneMissingFiles()
     if (!clips)
         return;
     QHash<QString, bool> folderExists;
-    clips->RemoveIf([&folderExists](const CClipObj* clip) {
+    const auto pruned = clips->RemoveIf([&folderExists](const CClipObj* clip) {
         const QFileInfo file(clip->GetPath());
         if (file.isFile())
             return false;
@@ -94,6 +94,8 @@ void CKestivoView::PruneMissingFiles()
             known = folderExists.insert(folder, QFileInfo(folder).isDir());
         return *known;
     });
+    if (!pruned.empty())
+        Q_EMIT itemsRemoved();
 }
 
 void CKestivoView::UpdateLayout()
@@ -282,4 +284,5 @@ void CKestivoView::DeleteSelected()
     UpdateLayout();
     viewport()->update();
     Q_EMIT selectionChanged();
+    Q_EMIT itemsRemoved();
 }

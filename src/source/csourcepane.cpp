@@ -47,6 +47,12 @@ CSourcePane::CSourcePane(QWidget* parent)
     AddSeparator();
     AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
     connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
+    AddSourceCommand(ID_SOURCE_MARKIN, "markin", tr("Set the In mark on this frame"), tr("Mark In"), Qt::Key_I,
+                     &CSourceDlg::SetInMark);
+    AddSourceCommand(ID_SOURCE_MARKOUT, "markout", tr("Set the Out mark on this frame"), tr("Mark Out"), Qt::Key_O,
+                     &CSourceDlg::SetOutMark);
+    AddSourceCommand(ID_SOURCE_GRABRANGE, "grabrange", tr("Grab frames between the In and Out marks"), tr("Grab Range..."),
+                     Qt::SHIFT | Qt::Key_G, &CSourceDlg::GrabRange);
 
     connect(m_pDlg, &CSourceDlg::stateChanged, this, &CSourcePane::UpdateCommands);
     // Each new position once, so that a session of keys can be followed in the log; the ticks of
@@ -97,6 +103,7 @@ void CSourcePane::UpdateCommands()
         set(id, open && !atHead);
     for (const int id : {ID_SOURCE_NEXTFRAME, ID_SOURCE_NEXTSEC, ID_SOURCE_TAIL})
         set(id, open && !atTail);
-    for (const int id : {ID_SOURCE_RATE, ID_SOURCE_RATEUP, ID_SOURCE_RATEDOWN, ID_SOURCE_GRAB})
+    for (const int id : {ID_SOURCE_RATE, ID_SOURCE_RATEUP, ID_SOURCE_RATEDOWN, ID_SOURCE_GRAB, ID_SOURCE_MARKIN, ID_SOURCE_MARKOUT})
         set(id, open);
+    set(ID_SOURCE_GRABRANGE, open && !m_pDlg->RangeGrab());
 }

@@ -50,6 +50,8 @@ public:
     // Shows an item in the preview and brings the source to a video item's file and frame; the
     // library keeps the item.
     void OnPreviewClip(CClipObj* clip);
+    // Tells the source which frames of its video the library holds, and in which folder.
+    void ShowLibraryFramesInSource();
     // Opens a video file in the source at frame (the command line, a drop); a frame beyond the
     // end shows the last one.
     void OpenVideo(const QString& path, std::uint32_t frame = 0);

@@ -4,7 +4,23 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 
+namespace {
+
+constexpr int kMarkRoom = 6;  // pixels above and below the style's slider
+
+}  // namespace
+
 CMarkSlider::CMarkSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
+
+QSize CMarkSlider::sizeHint() const
+{
+    return QSlider::sizeHint() + QSize(0, 2 * kMarkRoom);
+}
+
+QSize CMarkSlider::minimumSizeHint() const
+{
+    return QSlider::minimumSizeHint() + QSize(0, 2 * kMarkRoom);
+}
 
 void CMarkSlider::SetRangeMarks(std::uint32_t in, std::uint32_t out)
 {
@@ -47,12 +63,13 @@ void CMarkSlider::paintEvent(QPaintEvent* event)
     for (const std::uint32_t frame : m_grabbed) {
         const int x = PositionOf(frame);
         if (x != lastX)
-            painter.drawLine(x, bottom - 3, x, bottom);
+            painter.drawLine(x, bottom - kMarkRoom + 1, x, bottom);
         lastX = x;
     }
     // The marks as brackets above: "[" at In, "]" at Out.
     painter.setPen(QPen(palette().color(QPalette::WindowText), 2));
     const int inX = PositionOf(m_in), outX = PositionOf(m_out);
-    painter.drawPolyline(QPolygon({QPoint(inX + 3, 1), QPoint(inX, 1), QPoint(inX, 6), QPoint(inX + 3, 6)}));
-    painter.drawPolyline(QPolygon({QPoint(outX - 3, 1), QPoint(outX, 1), QPoint(outX, 6), QPoint(outX - 3, 6)}));
+    const int top = 1, foot = kMarkRoom + 2;  // reaching just into the groove's band
+    painter.drawPolyline(QPolygon({QPoint(inX + 4, top), QPoint(inX, top), QPoint(inX, foot), QPoint(inX + 4, foot)}));
+    painter.drawPolyline(QPolygon({QPoint(outX - 4, top), QPoint(outX, top), QPoint(outX, foot), QPoint(outX - 4, foot)}));
 }

@@ -19,6 +19,10 @@ public:
     std::uint32_t InMark() const { return m_in; }
     std::uint32_t OutMark() const { return m_out; }
 
+    // Room above the groove for the brackets and below it for the ticks.
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

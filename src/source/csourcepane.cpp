@@ -45,14 +45,16 @@ CSourcePane::CSourcePane(QWidget* parent)
     AddSourceCommand(ID_SOURCE_RATEUP, "rateup", tr("Rateup"), tr("Rateup"), Qt::Key_BracketRight, &CSourceDlg::RateUp);
     AddSourceCommand(ID_SOURCE_RATEDOWN, "ratedown", tr("Ratedown"), tr("Ratedown"), Qt::Key_BracketLeft, &CSourceDlg::RateDown);
     AddSeparator();
-    AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
-    connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
     AddSourceCommand(ID_SOURCE_MARKIN, "markin", tr("Set the In mark on this frame"), tr("Mark In"), Qt::Key_I,
                      &CSourceDlg::SetInMark);
     AddSourceCommand(ID_SOURCE_MARKOUT, "markout", tr("Set the Out mark on this frame"), tr("Mark Out"), Qt::Key_O,
                      &CSourceDlg::SetOutMark);
+    AddSeparator();
     AddSourceCommand(ID_SOURCE_GRABRANGE, "grabrange", tr("Grab frames between the In and Out marks"), tr("Grab Range..."),
                      Qt::SHIFT | Qt::Key_G, &CSourceDlg::GrabRange);
+    // Grab Image last: the button Shift+Tab reaches from the dialog.
+    AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
+    connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
 
     connect(m_pDlg, &CSourceDlg::stateChanged, this, &CSourcePane::UpdateCommands);
     // Each new position once, so that a session of keys can be followed in the log; the ticks of

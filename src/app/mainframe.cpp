@@ -216,6 +216,7 @@ void CMainFrame::UpdateCaptureCommands()
 void CMainFrame::StopCapture()
 {
     m_closing = true;
+    m_wndSourcePane->Dialog()->StopRangeGrab();
     for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
         disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
         pane->Dialog()->Shutdown();

@@ -75,7 +75,8 @@ public:
     // Grabs the next frame of every channel that is previewing.
     void OnGrabAllChannels();
     // Ends the capture side: every channel stops, every grab under way is finished and reaches
-    // the library, the capture panes go. Called before the library is saved at exit; idempotent.
+    // the library, the capture panes go; a range grab under way stops, what it wrote reaching the
+    // library too. Called before the library is saved at exit; idempotent.
     void StopCapture();
     // Tells the user: the status bar, and a message box unless quiet (tests, batch runs).
     void ReportProblem(const QString& message);

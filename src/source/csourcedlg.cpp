@@ -399,3 +399,12 @@ void CSourceDlg::RangeGrabFinished()
         Q_EMIT problem(error);
     Q_EMIT stateChanged();
 }
+
+void CSourceDlg::StopRangeGrab()
+{
+    if (!m_rangeGrab)
+        return;
+    m_rangeGrab.reset();  // stops and joins its threads, then delivers
+    delete std::exchange(m_rangeProgress, nullptr);
+    Q_EMIT stateChanged();
+}

@@ -55,6 +55,9 @@ public:
     // video, no frames, or a run under way). The dialog owns the run until it has finished.
     CRangeGrab* StartRangeGrab(std::vector<std::int64_t> frames);
     CRangeGrab* RangeGrab() const { return m_rangeGrab.get(); }
+    // Stops a range grab under way at once; the items of what it wrote reach the clip sink before
+    // this returns (the program's end calls it before the library is saved).
+    void StopRangeGrab();
     // The frames of the open video that the library holds, each with the name of a folder holding it.
     void SetLibraryFrames(std::map<std::uint32_t, QString> frames);
 

@@ -4,6 +4,7 @@
 #include "ceditpane.h"
 #include "ckestivoview.h"
 #include "cnodetreeview.h"
+#include "framesource.h"
 #include "markslider.h"
 #include "clipobj.h"
 #include "csourcedlg.h"
@@ -14,6 +15,8 @@
 #include "resource.h"
 
 #include <QAction>
+#include <QDir>
+#include <numeric>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -177,5 +180,32 @@ TEST(MainFrame, TheSliderMarksGrabbedFramesAndASecondGrabSaysWhereTheFirstIs)
     EXPECT_TRUE(source->MarkSlider()->GrabbedFrames().empty()) << "another video: none of its frames are held";
     frame.OpenVideo(video, 0);
     EXPECT_EQ(source->MarkSlider()->GrabbedFrames(), (std::vector<std::uint32_t>{25, 75}));
+    g_SetObj.m_pRootNode->GetClipList().DeleteAll();
+}
+
+TEST(MainFrame, ARangeGrabUnderWayAtTheEndPutsWhatItWroteInTheLibrary)
+{
+    if (!FfmpegAvailable())
+        GTEST_SKIP() << "the ffmpeg tool makes the test video";
+    QTemporaryDir videos, images;
+    const QString video = MakeTestVideo(videos.path(), TestVideo{"ending.mpg", 200, {"-c:v", "mpeg2video", "-g", "12"}});
+    g_SetObj.m_imageDir = images.path();
+    const std::size_t before = g_SetObj.m_pRootNode->GetClipList().GetCount();
+    {
+        CMainFrame frame;
+        frame.SetQuiet(true);
+        frame.OpenVideo(video, 0);
+        std::vector<std::int64_t> frames(200);
+        std::iota(frames.begin(), frames.end(), 0);
+        FrameSource::SetDecodeDelayForTesting(std::chrono::milliseconds(5));  // still going at the end
+        ASSERT_NE(frame.SourcePane()->Dialog()->StartRangeGrab(frames), nullptr);
+        QTest::qWait(200);
+        frame.StopCapture();
+        FrameSource::SetDecodeDelayForTesting(std::chrono::microseconds(0));
+    }
+    const qsizetype files = QDir(images.path()).entryList(QDir::Files).size();
+    EXPECT_GT(files, 0);
+    EXPECT_LT(files, 200);
+    EXPECT_EQ(qsizetype(g_SetObj.m_pRootNode->GetClipList().GetCount() - before), files);
     g_SetObj.m_pRootNode->GetClipList().DeleteAll();
 }

@@ -47,6 +47,9 @@ inline constexpr int ID_SOURCE_RATEUP = 32782;
 inline constexpr int ID_SOURCE_RATEDOWN = 32783;
 inline constexpr int ID_SOURCE_RATE = 32784;
 inline constexpr int ID_SOURCE_GRAB = 32785;
+inline constexpr int ID_SOURCE_MARKIN = 32801;
+inline constexpr int ID_SOURCE_MARKOUT = 32802;
+inline constexpr int ID_SOURCE_GRABRANGE = 32803;
 
 // The library window's commands.
 inline constexpr int ID_NEW_FOLDER = 32786;

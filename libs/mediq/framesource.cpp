@@ -4,6 +4,7 @@
 #include "indexcache.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -219,7 +220,7 @@ std::int64_t FrameSource::Identify(const AVPacket& packet) const
     return best;
 }
 
-bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
+bool FrameSource::ReceiveFrames(const std::function<void(std::int64_t frame, bool damaged)>& onPicture)
 {
     for (;;) {
         const int result = avcodec_receive_frame(m_decoder.get(), m_frame.get());
@@ -236,17 +237,68 @@ bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
         // the decoder had to conceal damage in it: part of it would be another frame's.
         const bool damaged = m_frame->decode_error_flags != 0 || (m_frame->flags & AV_FRAME_FLAG_CORRUPT);
         const bool startedInTime = frame >= 0 && std::int64_t(m_index.StartPacketFor(frame)) >= m_startPacket;
-        if (startedInTime && damaged && frame == wanted)
-            m_wantedDamaged = true;
-        if (startedInTime && !damaged) {
-            // Held here as well as in the cache: the frames that follow it may push it out.
-            SharedFrame picture = Share(m_frame.get());
-            if (frame == wanted)
-                found = picture;
-            m_cache->Insert(frame, std::move(picture));
-        }
+        if (startedInTime)
+            onPicture(frame, damaged);
         av_frame_unref(m_frame.get());
     }
+}
+
+bool FrameSource::TakeFrames(std::int64_t wanted, SharedFrame& found)
+{
+    return ReceiveFrames([&](std::int64_t frame, bool damaged) {
+        if (damaged) {
+            m_wantedDamaged = m_wantedDamaged || frame == wanted;
+            return;
+        }
+        // Held here as well as in the cache: the frames that follow it may push it out.
+        SharedFrame picture = Share(m_frame.get());
+        if (frame == wanted)
+            found = picture;
+        m_cache->Insert(frame, std::move(picture));
+    });
+}
+
+FrameSource::ReadResult FrameSource::ReadPacket(std::int64_t& packet)
+{
+    for (;;) {
+        const int result = av_read_frame(m_format.get(), m_packet.get());
+        m_formatAtStart = false;
+        if (result < 0)
+            return ReadResult::Ended;  // the end, or a damaged tail
+        if (m_packet->stream_index != m_index.streamIndex) {
+            av_packet_unref(m_packet.get());
+            continue;
+        }
+        packet = Identify(*m_packet);
+        if (m_lastPacket < 0) {
+            // Just after a seek: skip what precedes the first packet we recognise, and notice a
+            // seek that went past the keyframe we asked for.
+            if (packet < 0) {
+                av_packet_unref(m_packet.get());
+                continue;
+            }
+            if (packet > m_startPacket) {
+                av_packet_unref(m_packet.get());
+                return ReadResult::LandedLate;
+            }
+        }
+        if (packet >= 0)
+            m_lastPacket = packet;
+        return ReadResult::Packet;
+    }
+}
+
+void FrameSource::SendPacket(std::int64_t packet, bool mayDropIfUnreferenced)
+{
+    m_decoder->skip_frame = mayDropIfUnreferenced ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    // Our own timestamps: the decoder hands each picture back with the packet it came from.
+    m_packet->pts = packet >= 0 ? packet : -1;
+    m_packet->dts = AV_NOPTS_VALUE;
+    const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
+    av_packet_unref(m_packet.get());
+    ++m_counters.packetsDecoded;
+    if (sent < 0 && sent != AVERROR(EAGAIN))
+        qCDebug(lcMediq) << "packet" << packet << "refused:" << AvErrorText(sent);
 }
 
 FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame& found, QString& error)
@@ -257,10 +309,12 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
             error = QStringLiteral("Decoding was stopped.");
             return Outcome::Failed;
         }
-        const int result = av_read_frame(m_format.get(), m_packet.get());
-        m_formatAtStart = false;
-        if (result < 0) {
-            // The end (or a damaged tail): drain what the decoder still holds.
+        std::int64_t packet = -1;
+        const ReadResult read = ReadPacket(packet);
+        if (read == ReadResult::LandedLate)
+            return Outcome::LandedLate;
+        if (read == ReadResult::Ended) {
+            // Drain what the decoder still holds.
             avcodec_send_packet(m_decoder.get(), nullptr);
             TakeFrames(frame, found);
             m_ended = true;
@@ -269,37 +323,10 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
             error = QStringLiteral("Frame %1 could not be decoded.").arg(frame);
             return Outcome::Ended;
         }
-        if (m_packet->stream_index != m_index.streamIndex) {
-            av_packet_unref(m_packet.get());
-            continue;
-        }
-        const std::int64_t packet = Identify(*m_packet);
-        if (m_lastPacket < 0) {
-            // Just after a seek: skip what precedes the first packet we recognise, and notice a
-            // seek that went past the keyframe we asked for.
-            if (packet < 0) {
-                av_packet_unref(m_packet.get());
-                continue;
-            }
-            if (packet > m_startPacket) {
-                av_packet_unref(m_packet.get());
-                return Outcome::LandedLate;
-            }
-        }
-        if (packet >= 0)
-            m_lastPacket = packet;
         // Far before the frame, pictures that nothing refers to need not be decoded at all; near
         // it every picture is, so that a run of backward steps finds them in the cache.
         const std::int32_t shown = packet >= 0 ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
-        m_decoder->skip_frame = shown >= 0 && shown < m_keepFrom ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
-        // Our own timestamps: the decoder hands each picture back with the packet it came from.
-        m_packet->pts = packet >= 0 ? packet : -1;
-        m_packet->dts = AV_NOPTS_VALUE;
-        const int sent = avcodec_send_packet(m_decoder.get(), m_packet.get());
-        av_packet_unref(m_packet.get());
-        ++m_counters.packetsDecoded;
-        if (sent < 0 && sent != AVERROR(EAGAIN))
-            qCDebug(lcMediq) << "packet" << packet << "refused:" << AvErrorText(sent);
+        SendPacket(packet, shown >= 0 && shown < m_keepFrom);
         if (!TakeFrames(frame, found)) {
             error = QStringLiteral("The decoder failed.");
             return Outcome::Failed;
@@ -311,6 +338,81 @@ FrameSource::Outcome FrameSource::DecodeTowards(std::int64_t frame, SharedFrame&
             return Outcome::Ended;
         }
     }
+}
+
+bool FrameSource::DecodeForward(const std::vector<std::int64_t>& frames, const FrameSink& take, QString* error)
+{
+    QString why;
+    const auto fail = [&](const QString& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (frames.empty())
+        return true;
+    if (frames.front() < 0 || frames.back() >= m_index.FrameCount() || !std::is_sorted(frames.begin(), frames.end()))
+        return fail(QStringLiteral("There is no frame %1 (the video has %2).").arg(frames.back()).arg(m_index.FrameCount()));
+
+    std::vector<bool> wanted(std::size_t(m_index.FrameCount()), false);
+    std::int64_t lastTarget = 0;
+    for (const std::int64_t frame : frames) {
+        wanted[std::size_t(frame)] = true;
+        lastTarget = std::max<std::int64_t>(lastTarget, m_index.displayToDecode[std::size_t(frame)]);
+    }
+    std::size_t remaining = std::size_t(std::count(wanted.begin(), wanted.end(), true));
+    bool stopped = false;
+    const auto onPicture = [&](std::int64_t frame, bool damaged) {
+        if (damaged || stopped || !wanted[std::size_t(frame)])
+            return;  // a damaged one is fetched on its own afterwards, which says why it failed
+        wanted[std::size_t(frame)] = false;
+        --remaining;
+        stopped = !take(frame, Share(m_frame.get()));
+    };
+
+    m_previousRequest = -1;
+    std::uint32_t start = m_index.StartPacketFor(frames.front());
+    for (int attempt = 0; attempt < kMaxAttempts && remaining > 0; ++attempt) {
+        if (!Reposition(start) && (start = 0, !Reposition(start)))
+            break;
+        bool landedLate = false;
+        while (remaining > 0 && !stopped && m_lastPacket <= lastTarget + kReorderSlack) {
+            if (m_abort.load())
+                return fail(QStringLiteral("Decoding was stopped."));
+            std::int64_t packet = -1;
+            const ReadResult read = ReadPacket(packet);
+            if (read == ReadResult::LandedLate) {
+                landedLate = true;
+                break;
+            }
+            if (read == ReadResult::Ended) {
+                avcodec_send_packet(m_decoder.get(), nullptr);
+                ReceiveFrames(onPicture);
+                m_ended = true;
+                break;
+            }
+            const std::int32_t shown = packet >= 0 ? m_index.decodeToDisplay[std::size_t(packet)] : -1;
+            SendPacket(packet, shown >= 0 && !wanted[std::size_t(shown)]);
+            if (!ReceiveFrames(onPicture))
+                return fail(QStringLiteral("The decoder failed."));
+        }
+        if (stopped)
+            return fail(QStringLiteral("Decoding was stopped."));
+        if (!landedLate)
+            break;
+        start = attempt + 2 < kMaxAttempts ? m_index.KeyBefore(start) : 0;
+    }
+    // What the pass did not give, each on its own (with its own keyframe, and the start as a last resort).
+    for (const std::int64_t frame : frames) {
+        if (!wanted[std::size_t(frame)])
+            continue;
+        wanted[std::size_t(frame)] = false;
+        SharedFrame picture = GetFrame(frame, &why);
+        if (!picture)
+            return fail(why);
+        if (!take(frame, std::move(picture)))
+            return fail(QStringLiteral("Decoding was stopped."));
+    }
+    return true;
 }
 
 SharedFrame FrameSource::GetFrame(std::int64_t frame, QString* error, Keep keep)

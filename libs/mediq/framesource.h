@@ -13,8 +13,10 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 // Not thread-safe: one thread at a time uses a FrameSource (the user-interface thread, or a
 // playback thread that owns its own source). Frames it returns are shared and immutable, and stay
@@ -43,6 +45,16 @@ public:
     // The decoded picture of frame (0 <= frame < FrameCount()), or null with the reason.
     SharedFrame GetFrame(std::int64_t frame, QString* error = nullptr, Keep keep = Keep::Near);
 
+    // Hands every frame of frames (ascending) to take, decoding forward in one pass from the
+    // keyframe before the first: no seek per frame, and pictures nothing refers to are skipped
+    // unless wanted. Frames come in the decoder's output order, which for every codec we read is
+    // ascending. A frame the pass cannot give (damaged, or not out of the decoder in time) is then
+    // fetched on its own. take runs on the calling thread and owns nothing beyond the shared frame;
+    // it returns false to stop. False, with the reason, when stopped, aborted or a frame cannot be
+    // had. Frames handed over are not put in the cache: a run would only push out what others use.
+    using FrameSink = std::function<bool(std::int64_t frame, SharedFrame picture)>;
+    bool DecodeForward(const std::vector<std::int64_t>& frames, const FrameSink& take, QString* error = nullptr);
+
     // Tests: every picture the decoder puts out costs this much longer, as on a slow machine or a
     // large video. Applies to all sources.
     static void SetDecodeDelayForTesting(std::chrono::microseconds delay);
@@ -69,6 +81,15 @@ private:
     enum class Outcome { Found, LandedLate, Ended, Failed };
     Outcome DecodeTowards(std::int64_t frame, SharedFrame& found, QString& error);
     bool TakeFrames(std::int64_t wanted, SharedFrame& found);
+    // Receives every picture the decoder has ready; onPicture(frame, damaged) sees those whose
+    // decoding started in time, the picture in m_frame for the duration of the call.
+    bool ReceiveFrames(const std::function<void(std::int64_t frame, bool damaged)>& onPicture);
+    // Reads the next packet of the video stream after a seek or where the last one left off, and
+    // recognises it. Ended at the end of the file, LandedLate when a seek went past its keyframe.
+    enum class ReadResult { Packet, Ended, LandedLate };
+    ReadResult ReadPacket(std::int64_t& packet);
+    // Feeds the packet read to the decoder, which may drop its picture when nothing refers to it.
+    void SendPacket(std::int64_t packet, bool mayDropIfUnreferenced);
     bool UsesByteSeeking() const;
 
     QString m_path;

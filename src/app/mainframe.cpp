@@ -160,6 +160,8 @@ void CMainFrame::CreateDockingWindows()
     CSourceDlg* source = m_wndSourcePane->Dialog();
     source->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
+    connect(source, &CSourceDlg::status, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
+    connect(source, &CSourceDlg::videoOpened, this, &CMainFrame::ShowLibraryFramesInSource);
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
     // Shown on the panes' tabs and title bars.
@@ -215,6 +217,7 @@ void CMainFrame::UpdateCaptureCommands()
 void CMainFrame::StopCapture()
 {
     m_closing = true;
+    m_wndSourcePane->Dialog()->StopRangeGrab();
     for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
         disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
         pane->Dialog()->Shutdown();
@@ -244,6 +247,7 @@ void CMainFrame::OnFileNew()
     m_pLibraryFrame = frame;
     m_customizer->Register(frame->ToolBar());
     connect(frame, &CChildFrame::previewClip, this, &CMainFrame::OnPreviewClip);
+    connect(frame, &CChildFrame::contentsChanged, this, &CMainFrame::ShowLibraryFramesInSource);
     connect(frame, &QObject::destroyed, this, [this] {
         m_pLibraryFrame = nullptr;
         UpdateMenus();
@@ -284,7 +288,17 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     }
     if (!m_pLibraryFrame)
         OnFileNew();
+    const bool ofSource = clip->GetKind() == CClipObj::kVideoFile && clip->GetSource() == m_wndSourcePane->Dialog()->FileName();
     m_pLibraryFrame->AddImage(std::move(clip));
+    if (ofSource)
+        ShowLibraryFramesInSource();
+}
+
+void CMainFrame::ShowLibraryFramesInSource()
+{
+    CSourceDlg* source = m_wndSourcePane->Dialog();
+    source->SetLibraryFrames(source->IsOpen() ? g_SetObj.m_pRootNode->FramesOfVideo(source->FileName())
+                                              : std::map<std::uint32_t, QString>());
 }
 
 void CMainFrame::OnPreviewClip(CClipObj* library)

@@ -50,6 +50,8 @@ public:
     // Shows an item in the preview and brings the source to a video item's file and frame; the
     // library keeps the item.
     void OnPreviewClip(CClipObj* clip);
+    // Tells the source which frames of its video the library holds, and in which folder.
+    void ShowLibraryFramesInSource();
     // Opens a video file in the source at frame (the command line, a drop); a frame beyond the
     // end shows the last one.
     void OpenVideo(const QString& path, std::uint32_t frame = 0);
@@ -73,7 +75,8 @@ public:
     // Grabs the next frame of every channel that is previewing.
     void OnGrabAllChannels();
     // Ends the capture side: every channel stops, every grab under way is finished and reaches
-    // the library, the capture panes go. Called before the library is saved at exit; idempotent.
+    // the library, the capture panes go; a range grab under way stops, what it wrote reaching the
+    // library too. Called before the library is saved at exit; idempotent.
     void StopCapture();
     // Tells the user: the status bar, and a message box unless quiet (tests, batch runs).
     void ReportProblem(const QString& message);

@@ -61,6 +61,14 @@ ImageStatus EncodeWithQt(QImage& image, EncoderFormat format, const ImageEncodin
         writer.setCompression(QtPngCompression(encoding.pngCompression));
     if (format == EncoderFormat::TIFF)
         writer.setCompression(kTiffLzw);
+    // Qt's JPEG writer hands red-green-blue rows to the encoder as they are, but converts every other
+    // layout pixel by pixel: for a grab's blue-green-red picture that took as long as the encoding.
+    // Reordering the bytes first gives the same file in half the time.
+    if (format == EncoderFormat::JPEG && image.format() == QImage::Format_BGR888) {
+        if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
+            return ImageStatus::Fail(writer.errorString());
+        return ImageStatus::Ok();
+    }
     if (!writer.write(image))
         return ImageStatus::Fail(writer.errorString());
     return ImageStatus::Ok();

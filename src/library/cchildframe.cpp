@@ -67,6 +67,7 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
         Transfer(ReadClipMimeData(data, *m_pRoot), folder, add ? ClipTransfer::Add : ClipTransfer::Move);
     });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CChildFrame::UpdateClipboardState);
+    connect(m_pView, &CKestivoView::itemsRemoved, this, &CChildFrame::contentsChanged);
     m_pTree->Build(root);  // selects the root, which the grid then shows
     UpdateCommands();
 }
@@ -240,6 +241,8 @@ void CChildFrame::Transfer(const ClipSelection& selection, CNodeObj* target, Cli
         m_pView->ScrollToItem(m_pView->Count() - 1);
     }
     UpdateClipboardState();
+    if (how == ClipTransfer::Move && !arrived.empty())
+        Q_EMIT contentsChanged();  // the folder that holds a frame may have changed
 }
 
 void CChildFrame::OnNewFolder()
@@ -273,6 +276,7 @@ void CChildFrame::OnDeleteFolder()
     delete item;
     parent->RemoveChild(folder);
     UpdateCommands();
+    Q_EMIT contentsChanged();
 }
 
 void CChildFrame::OnPreviewImage()

@@ -58,6 +58,9 @@ public:
 Q_SIGNALS:
     // Preview Image (or a double-click) on an item whose file exists; the library keeps the item.
     void previewClip(CClipObj* clip);
+    // Items or folders left the library, or items moved to another folder (added ones come through
+    // AddImage, which the caller knows of).
+    void contentsChanged();
 
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;

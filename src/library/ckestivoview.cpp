@@ -86,7 +86,7 @@ void CKestivoView::PruneMissingFiles()
     if (!clips)
         return;
     QHash<QString, bool> folderExists;
-    clips->RemoveIf([&folderExists](const CClipObj* clip) {
+    const auto pruned = clips->RemoveIf([&folderExists](const CClipObj* clip) {
         const QFileInfo file(clip->GetPath());
         if (file.isFile())
             return false;
@@ -96,6 +96,8 @@ void CKestivoView::PruneMissingFiles()
             known = folderExists.insert(folder, QFileInfo(folder).isDir());
         return *known;
     });
+    if (!pruned.empty())
+        Q_EMIT itemsRemoved();
 }
 
 void CKestivoView::UpdateLayout()
@@ -310,4 +312,5 @@ void CKestivoView::ItemsChanged()
     UpdateLayout();
     viewport()->update();
     Q_EMIT selectionChanged();
+    Q_EMIT itemsRemoved();
 }

@@ -79,6 +79,8 @@ Q_SIGNALS:
     void previewRequested();
     // The selection or the shown items changed: the frame refreshes its commands.
     void selectionChanged();
+    // Items left the shown folder (deleted, or pruned because their file is gone).
+    void itemsRemoved();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

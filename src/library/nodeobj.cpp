@@ -52,6 +52,18 @@ void CNodeObj::CollectPaths(QSet<QString>& paths) const
         child->CollectPaths(paths);
 }
 
+std::map<std::uint32_t, QString> CNodeObj::FramesOfVideo(const QString& source) const
+{
+    std::map<std::uint32_t, QString> frames;
+    for (const CClipObj* clip : m_clipList) {
+        if (clip->GetKind() == CClipObj::kVideoFile && clip->GetNumber() >= 0 && clip->GetSource() == source)
+            frames.emplace(std::uint32_t(clip->GetNumber()), m_strName);
+    }
+    for (const CNodeObj* child : m_childList)
+        frames.merge(child->FramesOfVideo(source));  // merge keeps the entries already there
+    return frames;
+}
+
 CNodeObj* CNodeObj::Root()
 {
     CNodeObj* node = this;

@@ -6,6 +6,8 @@
 
 #include <QSet>
 #include <QString>
+#include <cstdint>
+#include <map>
 #include <memory>
 
 class CArchive;
@@ -48,6 +50,9 @@ public:
     bool IsFileReferenced(const QString& path) const;
     // Adds the path of every item in this subtree to paths.
     void CollectPaths(QSet<QString>& paths) const;
+    // Every frame of the video at source that an item of kind video file in this subtree holds,
+    // with the name of the first folder (depth first, in order) that holds it.
+    std::map<std::uint32_t, QString> FramesOfVideo(const QString& source) const;
     // The folder at the top of this folder's tree (itself when it has no parent).
     CNodeObj* Root();
 

@@ -2,10 +2,14 @@
 
 #include "ctimecodectrl.h"
 #include "graphevents.h"
+#include "markslider.h"
+#include "rangegrab.h"
+#include "rangegrabdlg.h"
 #include "setobj.h"
 #include "videofilters.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -33,13 +37,14 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
     m_videoArea->setObjectName(QStringLiteral("VideoArea"));
     // With no file open the area shows the background colour (SetBackColor); a video fills it.
     m_videoArea->setAutoFillBackground(true);
-    m_slider = new QSlider(Qt::Horizontal, this);
+    m_slider = new CMarkSlider(this);
     m_slider->setObjectName(QStringLiteral("PositionSlider"));
     m_slider->setRange(0, 0);
     m_slider->setPageStep(10);
     m_slider->setSingleStep(1);
     m_slider->setEnabled(false);
-    m_slider->setToolTip(tr("Position: arrow keys step one frame, Page Up and Page Down ten"));
+    m_slider->setToolTip(tr("Position: arrow keys step one frame, Page Up and Page Down ten; I and O set the "
+                            "In and Out marks (the brackets), ticks below show frames the library holds"));
     connect(m_slider, &QSlider::valueChanged, this, &CSourceDlg::OnSliderMoved);
 
     SetBackColor(g_SetObj.m_backColor);
@@ -53,6 +58,7 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
 CSourceDlg::~CSourceDlg()
 {
     m_timer.stop();
+    m_rangeGrab.reset();  // joins its threads; what it wrote still reaches the sink
     m_pGraph.reset();  // its decode thread goes before the widgets it draws into
 }
 
@@ -106,6 +112,11 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
         const QSignalBlocker block(m_slider);
         m_slider->setRange(0, int(LastFrame()));
     }
+    m_inMark = 0;
+    m_outMark = LastFrame();
+    m_slider->SetRangeMarks(m_inMark, m_outMark);
+    SetLibraryFrames({});
+    Q_EMIT videoOpened(path);
     m_slider->setEnabled(m_slider->maximum() != 0);
     m_pGraph->SetRate(rate);
     MoveTo(frame);
@@ -281,4 +292,119 @@ void CSourceDlg::LayoutControls()
     const int top = t.height() + 10;
     m_videoArea->setGeometry(5, top, std::max(1, width() - 10), std::max(1, height() - sliderHeight - 5 - top));
     m_pGraph->SetVideoWindow(m_videoArea);
+}
+
+QSlider* CSourceDlg::Slider() const
+{
+    return m_slider;
+}
+
+void CSourceDlg::SetInMark()
+{
+    if (!IsOpen())
+        return;
+    m_inMark = m_curFrame;
+    if (m_outMark < m_inMark)
+        m_outMark = LastFrame();
+    m_slider->SetRangeMarks(m_inMark, m_outMark);
+    Q_EMIT status(tr("In mark at frame %1").arg(m_inMark));
+}
+
+void CSourceDlg::SetOutMark()
+{
+    if (!IsOpen())
+        return;
+    m_outMark = m_curFrame;
+    if (m_inMark > m_outMark)
+        m_inMark = 0;
+    m_slider->SetRangeMarks(m_inMark, m_outMark);
+    Q_EMIT status(tr("Out mark at frame %1").arg(m_outMark));
+}
+
+void CSourceDlg::SetLibraryFrames(std::map<std::uint32_t, QString> frames)
+{
+    m_libraryFrames = std::move(frames);
+    std::vector<std::uint32_t> marked;
+    marked.reserve(m_libraryFrames.size());
+    for (const auto& entry : m_libraryFrames)
+        marked.push_back(entry.first);
+    m_slider->SetGrabbedFrames(std::move(marked));
+}
+
+void CSourceDlg::GrabRange()
+{
+    if (!IsOpen() || m_rangeGrab)
+        return;
+    if (IsPlaying())
+        Pause();
+    const CSysRef ref = m_fileInfo.GetSysRef();
+    CRangeGrabDlg dialog(m_inMark, m_outMark, ref.FrameToTCString(m_inMark), ref.FrameToTCString(m_outMark), this);
+    if (dialog.exec() != QDialog::Accepted || !IsOpen())
+        return;
+    StartRangeGrab(RangeFrames(dialog.Choice()));
+}
+
+CRangeGrab* CSourceDlg::StartRangeGrab(std::vector<std::int64_t> frames)
+{
+    if (!IsOpen() || m_rangeGrab || frames.empty())
+        return nullptr;
+    m_rangeGrab = std::make_unique<CRangeGrab>(m_fileInfo.GetFileName(), m_fileInfo.Source()->Index(), std::move(frames),
+                                               GrabDestination::FromSettings(), m_clipSink);
+    m_rangeStartMs = QDateTime::currentMSecsSinceEpoch();
+    // Window-modal: the library's selected folder, where the items go, stays as it was.
+    m_rangeProgress = new QProgressDialog(this);
+    m_rangeProgress->setObjectName(QStringLiteral("RangeGrabProgress"));
+    m_rangeProgress->setWindowTitle(tr("Grab Range"));
+    m_rangeProgress->setWindowModality(Qt::WindowModal);
+    m_rangeProgress->setAutoClose(false);
+    m_rangeProgress->setAutoReset(false);
+    m_rangeProgress->setRange(0, m_rangeGrab->Total());
+    m_rangeProgress->setMinimumDuration(300);
+    m_rangeProgress->setValue(0);
+    ShowRangeProgress();
+    connect(m_rangeProgress, &QProgressDialog::canceled, m_rangeGrab.get(), &CRangeGrab::Cancel);
+    connect(m_rangeGrab.get(), &CRangeGrab::progress, this, &CSourceDlg::ShowRangeProgress);
+    connect(m_rangeGrab.get(), &CRangeGrab::finished, this, &CSourceDlg::RangeGrabFinished, Qt::QueuedConnection);
+    Q_EMIT stateChanged();
+    return m_rangeGrab.get();
+}
+
+void CSourceDlg::ShowRangeProgress()
+{
+    if (!m_rangeGrab || !m_rangeProgress)
+        return;
+    const int done = m_rangeGrab->Delivered(), total = m_rangeGrab->Total();
+    QString left = tr("working out the time left");
+    if (done > 0) {
+        const double elapsedS = double(QDateTime::currentMSecsSinceEpoch() - m_rangeStartMs) / 1000.0;
+        const int seconds = int(elapsedS / done * (total - done) + 0.5);
+        left = seconds >= 60 ? tr("about %1 min %2 s left").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'))
+                             : tr("about %1 s left").arg(seconds);
+    }
+    m_rangeProgress->setLabelText(tr("%1 of %2 frames grabbed, %3").arg(done).arg(total).arg(left));
+    m_rangeProgress->setValue(done);
+}
+
+void CSourceDlg::RangeGrabFinished()
+{
+    if (!m_rangeGrab)
+        return;
+    const QString error = m_rangeGrab->Error();
+    const int done = m_rangeGrab->Delivered(), total = m_rangeGrab->Total();
+    // Both later: this may run inside the progress dialog's own event processing.
+    std::exchange(m_rangeProgress, nullptr)->deleteLater();
+    m_rangeGrab.release()->deleteLater();
+    Q_EMIT status(tr("Range grab: %1 of %2 frames grabbed").arg(done).arg(total));
+    if (!error.isEmpty())
+        Q_EMIT problem(error);
+    Q_EMIT stateChanged();
+}
+
+void CSourceDlg::StopRangeGrab()
+{
+    if (!m_rangeGrab)
+        return;
+    m_rangeGrab.reset();  // stops and joins its threads, then delivers
+    delete std::exchange(m_rangeProgress, nullptr);
+    Q_EMIT stateChanged();
 }

@@ -10,9 +10,14 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
+class CMarkSlider;
+class CRangeGrab;
 class CTimecodectrlctrl;
+class QProgressDialog;
 class QSlider;
 
 // User-interface thread only.
@@ -40,6 +45,24 @@ public:
     // Puts the frame on screen on the clipboard as the grab would make it: at the video's display
     // size, aspect and rotation applied. False, with problem() emitted, when it could not be made.
     bool CopyFrame();
+    // Sets the In (Out) mark on the current frame. A mark set beyond the other one moves that one
+    // back to Head (Tail). A video opens with them on Head and Tail.
+    void SetInMark();
+    void SetOutMark();
+    std::uint32_t InMark() const { return m_inMark; }
+    std::uint32_t OutMark() const { return m_outMark; }
+    // Asks which frames between the marks to grab, then grabs them (StartRangeGrab).
+    void GrabRange();
+    // Grabs frames (ascending) of the open video as single grabs would, with a progress dialog
+    // that offers Cancel; the items reach the clip sink in frame order. Null when nothing runs (no
+    // video, no frames, or a run under way). The dialog owns the run until it has finished.
+    CRangeGrab* StartRangeGrab(std::vector<std::int64_t> frames);
+    CRangeGrab* RangeGrab() const { return m_rangeGrab.get(); }
+    // Stops a range grab under way at once; the items of what it wrote reach the clip sink before
+    // this returns (the program's end calls it before the library is saved).
+    void StopRangeGrab();
+    // The frames of the open video that the library holds, each with the name of a folder holding it.
+    void SetLibraryFrames(std::map<std::uint32_t, QString> frames);
 
     void Play();
     void Pause();
@@ -63,7 +86,8 @@ public:
     double Rate() const { return m_rate; }
     CFileInfo& FileInfo() { return m_fileInfo; }
     CDSGraph& Graph() { return *m_pGraph; }
-    QSlider* Slider() const { return m_slider; }
+    QSlider* Slider() const;
+    CMarkSlider* MarkSlider() const { return m_slider; }
     CTimecodectrlctrl* Timecode() const { return m_timecode; }
     void SetBackColor(ColorRef color);
     QSize sizeHint() const override { return QSize(480, 420); }
@@ -71,6 +95,10 @@ public:
 Q_SIGNALS:
     // Something the user should be told: a file that did not open, a grab that failed.
     void problem(const QString& message);
+    // A passing note for the status bar.
+    void status(const QString& message);
+    // Another video was opened: what the library holds of it is wanted.
+    void videoOpened(const QString& path);
     // The state the pane's commands depend on may have changed.
     void stateChanged();
 
@@ -83,7 +111,9 @@ private:
     static void OnGraphEvent(QObject* notify, long code, long param1, long param2);
     void MoveTo(std::uint32_t frame);
     // The grab's file and item; null with the reason in error when either could not be made.
-    std::unique_ptr<CClipObj> WriteGrab(QString* error);
+    std::unique_ptr<CClipObj> WriteGrab(std::uint32_t frame, QString* error);
+    void ShowRangeProgress();
+    void RangeGrabFinished();
     void OnTimer();
     void OnSliderMoved(int position);
     void LayoutControls();
@@ -95,9 +125,15 @@ private:
     bool m_loading = false;
     bool m_followedPlayback = false;  // the last tick saw playback
     double m_rate = 1.0;
-    QSlider* m_slider = nullptr;
+    CMarkSlider* m_slider = nullptr;
     CTimecodectrlctrl* m_timecode = nullptr;
     QWidget* m_videoArea = nullptr;
     QTimer m_timer;
     ClipSink m_clipSink;
+    std::uint32_t m_inMark = 0;
+    std::uint32_t m_outMark = 0;
+    std::map<std::uint32_t, QString> m_libraryFrames;
+    std::unique_ptr<CRangeGrab> m_rangeGrab;
+    QProgressDialog* m_rangeProgress = nullptr;
+    qint64 m_rangeStartMs = 0;
 };

@@ -45,6 +45,14 @@ CSourcePane::CSourcePane(QWidget* parent)
     AddSourceCommand(ID_SOURCE_RATEUP, "rateup", tr("Rateup"), tr("Rateup"), Qt::Key_BracketRight, &CSourceDlg::RateUp);
     AddSourceCommand(ID_SOURCE_RATEDOWN, "ratedown", tr("Ratedown"), tr("Ratedown"), Qt::Key_BracketLeft, &CSourceDlg::RateDown);
     AddSeparator();
+    AddSourceCommand(ID_SOURCE_MARKIN, "markin", tr("Set the In mark on this frame"), tr("Mark In"), Qt::Key_I,
+                     &CSourceDlg::SetInMark);
+    AddSourceCommand(ID_SOURCE_MARKOUT, "markout", tr("Set the Out mark on this frame"), tr("Mark Out"), Qt::Key_O,
+                     &CSourceDlg::SetOutMark);
+    AddSeparator();
+    AddSourceCommand(ID_SOURCE_GRABRANGE, "grabrange", tr("Grab frames between the In and Out marks"), tr("Grab Range..."),
+                     Qt::SHIFT | Qt::Key_G, &CSourceDlg::GrabRange);
+    // Grab Image last: the button Shift+Tab reaches from the dialog.
     AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
     connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
     AddCopyFrameCommand();
@@ -111,6 +119,7 @@ void CSourcePane::UpdateCommands()
         set(id, open && !atHead);
     for (const int id : {ID_SOURCE_NEXTFRAME, ID_SOURCE_NEXTSEC, ID_SOURCE_TAIL})
         set(id, open && !atTail);
-    for (const int id : {ID_SOURCE_RATE, ID_SOURCE_RATEUP, ID_SOURCE_RATEDOWN, ID_SOURCE_GRAB})
+    for (const int id : {ID_SOURCE_RATE, ID_SOURCE_RATEUP, ID_SOURCE_RATEDOWN, ID_SOURCE_GRAB, ID_SOURCE_MARKIN, ID_SOURCE_MARKOUT})
         set(id, open);
+    set(ID_SOURCE_GRABRANGE, open && !m_pDlg->RangeGrab());
 }

@@ -1,4 +1,4 @@
-// The docking pane of the video-file source: fourteen commands above the source dialog, each
+// The docking pane of the video-file source: seventeen commands above the source dialog, each
 // enabled only when it applies.
 #pragma once
 

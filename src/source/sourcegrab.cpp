@@ -3,6 +3,7 @@
 #include "cimage.h"
 #include "csourcedlg.h"
 #include "grabnaming.h"
+#include "grabwriter.h"
 #include "setobj.h"
 
 #include <QApplication>
@@ -11,10 +12,50 @@
 #include <future>
 #include <system_error>
 
+GrabDestination GrabDestination::FromSettings()
+{
+    return GrabDestination{g_SetObj.m_imageDir, g_SetObj.m_imageType, ImageEncoding::FromProfile()};
+}
+
+std::unique_ptr<CClipObj> SaveVideoGrab(const CImage& image, const QString& source, std::uint32_t frame,
+                                        const QString& timecode, const GrabDestination& to, QString* error)
+{
+    const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
+    const GrabTarget target = BuildGrabPath(grabName, to.imageDir, to.imageType);
+    const SaveOptions options{to.encoding, VideoGrabTexts(source, frame, timecode)};
+    const ImageStatus status =
+        target.ok() ? image.Save(target.path, target.encoder, options) : ImageStatus::Fail(target.error);
+    if (!status.ok()) {
+        if (target.ok())
+            QFile::remove(target.path);  // the name was reserved for this grab
+        // No item for a file that was never written: it would only vanish from the library later.
+        *error = QCoreApplication::translate("CSourceDlg", "The grab was not saved: %1").arg(status.error);
+        return nullptr;
+    }
+    auto item = std::make_unique<CClipObj>();
+    item->SetSource(source);
+    item->SetNumber(std::int32_t(frame));
+    item->SetPath(target.path);
+    item->SetCaption(target.caption);
+    item->SetKind(CClipObj::kVideoFile);
+    return item;
+}
+
+void SetGrabThumbnail(CClipObj& item, const std::uint8_t* block)
+{
+    if (!block)
+        return;
+    const qsizetype bytes = CClipObj::kThumbHeaderBytes + qsizetype(kGrabThumbWidth) * kGrabThumbHeight * 3;
+    item.SetThumbnail(kGrabThumbWidth, kGrabThumbHeight, QByteArray(reinterpret_cast<const char*>(block), bytes));
+}
+
 bool CSourceDlg::GrabFrame()
 {
     if (!IsOpen())
         return false;
+    if (IsPlaying())
+        m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());  // the frame on screen now, not at the last tick
+    const std::uint32_t frame = m_curFrame;
     QString error;
     std::unique_ptr<CClipObj> item;
     {
@@ -22,22 +63,26 @@ bool CSourceDlg::GrabFrame()
         // ordinary one.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        item = WriteGrab(&error);
+        item = WriteGrab(frame, &error);
     }
     if (!item) {
         Q_EMIT problem(error);
         return false;
     }
+    // Grabbed all the same: the user may want a second copy, but should know of the first. Said
+    // after the sink, whose own note about the new item would hide it.
+    const auto held = m_libraryFrames.find(frame);
+    const QString heldIn = held != m_libraryFrames.end() ? held->second : QString();
+    const bool wasHeld = held != m_libraryFrames.end();
     if (m_clipSink)
         m_clipSink(std::move(item));
+    if (wasHeld)
+        Q_EMIT status(tr("Frame %1 is already in \u201c%2\u201d").arg(QString::number(frame), heldIn));
     return true;
 }
 
-std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
+std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(std::uint32_t frame, QString* error)
 {
-    if (IsPlaying())
-        m_curFrame = std::uint32_t(m_pGraph->GetCurFrame());  // the frame on screen now, not at the last tick
-    const std::uint32_t frame = m_curFrame;
     long width = 0, height = 0;
     m_fileInfo.GetVideoSize(width, height);
     CImage image;
@@ -45,40 +90,23 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(QString* error)
         *error = tr("Frame %1 could not be grabbed: %2").arg(frame).arg(m_fileInfo.GetLastError());
         return nullptr;
     }
-    const QString source = m_fileInfo.GetFileName();
-    const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
-    const GrabTarget target = BuildGrabPath(grabName, g_SetObj.m_imageDir, g_SetObj.m_imageType);
     // Asked before the thumbnail's thread starts, which then has the file info to itself.
-    const SaveOptions saveOptions{ImageEncoding::FromProfile(),
-                                  VideoGrabTexts(source, frame, m_fileInfo.GetSysRef().FrameToTCString(frame))};
+    const QString timecode = m_fileInfo.GetSysRef().FrameToTCString(frame);
     // The thumbnail is made on another core while the file is encoded, which takes longest; nothing
     // else uses the file info until the thumbnail is collected.
-    constexpr int kThumbWidth = 80, kThumbHeight = 60;
-    const auto makeThumbnail = [this, frame] { return m_fileInfo.GetFrameThumbBlock(frame, kThumbWidth, kThumbHeight); };
+    const auto makeThumbnail = [this, frame] {
+        return m_fileInfo.GetFrameThumbBlock(frame, kGrabThumbWidth, kGrabThumbHeight);
+    };
     std::future<std::unique_ptr<std::uint8_t[]>> thumbnail;
     try {
         thumbnail = std::async(std::launch::async, makeThumbnail);
     } catch (const std::system_error&) {
         thumbnail = std::async(std::launch::deferred, makeThumbnail);  // no thread to be had: made afterwards
     }
-    ImageStatus status = target.ok() ? image.Save(target.path, target.encoder, saveOptions) : ImageStatus::Fail(target.error);
-    if (!status.ok()) {
-        if (target.ok())
-            QFile::remove(target.path);  // the name was reserved for this grab
-        // No item for a file that was never written: it would only vanish from the library later.
-        *error = tr("The grab was not saved: %1").arg(status.error);
-        return nullptr;
-    }
-
-    auto item = std::make_unique<CClipObj>();
-    item->SetSource(source);
-    item->SetNumber(std::int32_t(frame));
-    item->SetPath(target.path);
-    item->SetCaption(target.caption);
-    item->SetKind(CClipObj::kVideoFile);
-    if (std::unique_ptr<std::uint8_t[]> block = thumbnail.get()) {
-        const qsizetype bytes = CClipObj::kThumbHeaderBytes + qsizetype(kThumbWidth) * kThumbHeight * 3;
-        item->SetThumbnail(kThumbWidth, kThumbHeight, QByteArray(reinterpret_cast<const char*>(block.get()), bytes));
-    }
+    std::unique_ptr<CClipObj> item =
+        SaveVideoGrab(image, m_fileInfo.GetFileName(), frame, timecode, GrabDestination::FromSettings(), error);
+    const std::unique_ptr<std::uint8_t[]> block = thumbnail.get();
+    if (item)
+        SetGrabThumbnail(*item, block.get());
     return item;
 }

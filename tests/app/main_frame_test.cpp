@@ -3,6 +3,9 @@
 #include "ceditdlg.h"
 #include "ceditpane.h"
 #include "ckestivoview.h"
+#include "cnodetreeview.h"
+#include "framesource.h"
+#include "markslider.h"
 #include "clipobj.h"
 #include "csourcedlg.h"
 #include "csourcepane.h"
@@ -12,6 +15,8 @@
 #include "resource.h"
 
 #include <QAction>
+#include <QDir>
+#include <numeric>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
@@ -148,4 +153,59 @@ TEST(MainFrame, NoDeviceAndNoTestChannelsMeanNoCapturePane)
     EXPECT_TRUE(frame.CamPanes().isEmpty());
     EXPECT_EQ(frame.Action(ids::ID_GRAB_ALL_CHANNELS), nullptr);
     EXPECT_EQ(frame.findChild<QToolBar*>(QStringLiteral("CaptureToolBar")), nullptr);
+}
+
+TEST(MainFrame, TheSliderMarksGrabbedFramesAndASecondGrabSaysWhereTheFirstIs)
+{
+    if (!FfmpegAvailable())
+        GTEST_SKIP() << "the ffmpeg tool makes the test video";
+    QTemporaryDir videos, images;
+    const QString video = MakeTestVideo(videos.path(), TestVideo{"marked.mpg", 100, {"-c:v", "mpeg2video", "-g", "12"}});
+    g_SetObj.m_imageDir = images.path();
+    CMainFrame frame;
+    frame.SetQuiet(true);
+    frame.OpenVideo(video, 25);
+    CSourceDlg* source = frame.SourcePane()->Dialog();
+    ASSERT_TRUE(source->GrabFrame());
+    source->Slider()->setValue(75);
+    ASSERT_TRUE(source->GrabFrame());
+    EXPECT_EQ(source->MarkSlider()->GrabbedFrames(), (std::vector<std::uint32_t>{25, 75}));
+
+    source->Slider()->setValue(25);
+    ASSERT_TRUE(source->GrabFrame());
+    const QString folder = frame.LibraryFrame()->TreeView()->SelectedFolder()->GetName();
+    EXPECT_EQ(frame.statusBar()->currentMessage(), QStringLiteral("Frame 25 is already in \u201c%1\u201d").arg(folder));
+
+    frame.OpenVideo(MakeTestVideo(videos.path(), TestVideo{"other.mpg", 30, {"-c:v", "mpeg2video"}}), 0);
+    EXPECT_TRUE(source->MarkSlider()->GrabbedFrames().empty()) << "another video: none of its frames are held";
+    frame.OpenVideo(video, 0);
+    EXPECT_EQ(source->MarkSlider()->GrabbedFrames(), (std::vector<std::uint32_t>{25, 75}));
+    g_SetObj.m_pRootNode->GetClipList().DeleteAll();
+}
+
+TEST(MainFrame, ARangeGrabUnderWayAtTheEndPutsWhatItWroteInTheLibrary)
+{
+    if (!FfmpegAvailable())
+        GTEST_SKIP() << "the ffmpeg tool makes the test video";
+    QTemporaryDir videos, images;
+    const QString video = MakeTestVideo(videos.path(), TestVideo{"ending.mpg", 200, {"-c:v", "mpeg2video", "-g", "12"}});
+    g_SetObj.m_imageDir = images.path();
+    const std::size_t before = g_SetObj.m_pRootNode->GetClipList().GetCount();
+    {
+        CMainFrame frame;
+        frame.SetQuiet(true);
+        frame.OpenVideo(video, 0);
+        std::vector<std::int64_t> frames(200);
+        std::iota(frames.begin(), frames.end(), 0);
+        FrameSource::SetDecodeDelayForTesting(std::chrono::milliseconds(5));  // still going at the end
+        ASSERT_NE(frame.SourcePane()->Dialog()->StartRangeGrab(frames), nullptr);
+        QTest::qWait(200);
+        frame.StopCapture();
+        FrameSource::SetDecodeDelayForTesting(std::chrono::microseconds(0));
+    }
+    const qsizetype files = QDir(images.path()).entryList(QDir::Files).size();
+    EXPECT_GT(files, 0);
+    EXPECT_LT(files, 200);
+    EXPECT_EQ(qsizetype(g_SetObj.m_pRootNode->GetClipList().GetCount() - before), files);
+    g_SetObj.m_pRootNode->GetClipList().DeleteAll();
 }

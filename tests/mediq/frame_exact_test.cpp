@@ -4,6 +4,7 @@
 #include "testvideos.h"
 
 #include <QRandomGenerator>
+#include <algorithm>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -89,6 +90,29 @@ TEST_P(FrameExact, ScatteredRequestsEachGetTheFrameAskedFor)
         wrong += shown != frame;
     }
     EXPECT_EQ(wrong, 0);
+}
+
+// A run of frames, every third from a third of the way in to the end, in one forward pass: each
+// handed over once, the frame asked for, with a single seek whatever groups it crosses.
+TEST_P(FrameExact, AForwardRunGivesEachFrameAskedForWithOneSeek)
+{
+    QString error;
+    std::unique_ptr<FrameSource> source = FrameSource::Open(m_path, {}, error, std::make_shared<FrameCache>(1));
+    ASSERT_TRUE(source) << error.toStdString();
+    std::vector<std::int64_t> frames;
+    for (std::int64_t frame = source->Index().FrameCount() / 3; frame < source->Index().FrameCount(); frame += 3)
+        frames.push_back(frame);
+    std::vector<std::int64_t> given;
+    const bool done = source->DecodeForward(frames, [&](std::int64_t frame, SharedFrame decoded) {
+        const std::unique_ptr<DibBitmap> picture = FrameToBitmap(*decoded, GetParam().width, GetParam().height, 0, &error);
+        EXPECT_EQ(picture ? ReadFrameNumber(*picture) : -1, frame) << GetParam().name;
+        given.push_back(frame);
+        return true;
+    }, &error);
+    ASSERT_TRUE(done) << error.toStdString();
+    std::sort(given.begin(), given.end());
+    EXPECT_EQ(given, frames);
+    EXPECT_EQ(source->GetCounters().seeks, 1) << GetParam().name;
 }
 
 TEST_P(FrameExact, EachFramesTimeLeadsBackToIt)

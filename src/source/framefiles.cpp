@@ -1,9 +1,11 @@
 #include "framefiles.h"
 
 #include "cimage.h"
+#include "csysref.h"
 #include "framesource.h"
 #include "grabnaming.h"
 #include "picture.h"
+#include "saveoptions.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -30,7 +32,7 @@ struct Picture {
 // and rotation applied, reserved under its grab name and written over the reservation. Any
 // thread: the frame is shared and immutable.
 QString WriteFrame(const Picture& picture, const QString& grabName, const QString& folder, std::int32_t imageType,
-                   QString* path)
+                   const SaveOptions& options, QString* path)
 {
     QString error;
     CImage image;
@@ -39,7 +41,7 @@ QString WriteFrame(const Picture& picture, const QString& grabName, const QStrin
     const GrabTarget target = BuildGrabPath(grabName, folder, imageType);
     if (!target.ok())
         return target.error;
-    if (const ImageStatus status = image.Save(target.path, target.encoder); !status.ok()) {
+    if (const ImageStatus status = image.Save(target.path, target.encoder, options); !status.ok()) {
         QFile::remove(target.path);  // the name was reserved for this frame
         return status.error;
     }
@@ -87,6 +89,9 @@ FrameFilesResult WriteFrameFiles(const QString& video, std::span<const std::uint
     source->Index().DisplaySize(picture.width, picture.height);
     picture.rotation = source->Index().rotation;
     result.files.resize(frames.size());
+    // The files record what a grab in the program records, and are encoded as it encodes them.
+    const ImageEncoding encoding = ImageEncoding::FromProfile();
+    const CSysRef timing(source->Index().frameRate);
     // A frame's file is converted and encoded (a tenth of a second for a large PNG) while the next
     // frame decodes. One at a time, so that repeats take their names in turn.
     std::future<void> writing;
@@ -98,8 +103,10 @@ FrameFilesResult WriteFrameFiles(const QString& video, std::span<const std::uint
             writing.get();
         if (!picture.frame)
             continue;
-        writing = StartWriting([&file, picture, name = BuildGrabName(base, file.frame), &folder, imageType] {
-            file.error = WriteFrame(picture, name, folder, imageType, &file.path);
+        SaveOptions options{encoding, VideoGrabTexts(video, file.frame, timing.FrameToTCString(file.frame))};
+        writing = StartWriting([&file, picture, name = BuildGrabName(base, file.frame), &folder, imageType,
+                                options = std::move(options)] {
+            file.error = WriteFrame(picture, name, folder, imageType, options, &file.path);
         });
     }
     if (writing.valid())

@@ -229,9 +229,10 @@ bool YuvToBgrTakes(const AVFrame& frame)
 
 void YuvToBgr(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride)
 {
-    int shiftX = 0, shiftY = 0;
-    if (!YuvToBgrTakes(frame) || !Subsampling(frame.format, shiftX, shiftY))
+    if (!YuvToBgrTakes(frame))
         return;
+    int shiftX = 0, shiftY = 0;
+    Subsampling(frame.format, shiftX, shiftY);
     // A band per core for pictures large enough to repay starting a thread.
     constexpr int kRowsWorthAThread = 256;
     const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));

@@ -1,6 +1,7 @@
 #include "applooks.h"
 
 #include "resource.h"
+#include "profile.h"
 
 #include <QApplication>
 #include <QColor>
@@ -21,11 +22,7 @@ const QString kFallbackStyle = QStringLiteral("Fusion");
 // yet still readable on the dark look.
 constexpr double kDisabledFade = 0.45;
 
-QSettings Profile()
-{
-    return QSettings(QString::fromLatin1(kestivo::text::kOrganisation),
-                     QString::fromLatin1(kestivo::text::kAppName));
-}
+using kestivo::Profile;
 
 QColor Mix(const QColor& from, const QColor& to, double t)
 {

@@ -11,6 +11,7 @@
 #include "settingsfile.h"
 #include "shutdownsignals.h"
 #include "systeminfo.h"
+#include "profile.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -28,10 +29,7 @@ namespace {
 
 const QString kProfileWindowState = QStringLiteral("MainFrame/State");
 
-QSettings Profile()
-{
-    return QSettings(QString::fromLatin1(text::kOrganisation), QString::fromLatin1(text::kAppName));
-}
+using kestivo::Profile;
 
 }  // namespace
 

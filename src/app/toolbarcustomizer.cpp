@@ -1,6 +1,7 @@
 #include "toolbarcustomizer.h"
 
 #include "resource.h"
+#include "profile.h"
 
 #include <QAction>
 #include <QSettings>
@@ -8,10 +9,7 @@
 
 namespace {
 
-QSettings Profile()
-{
-    return QSettings(QLatin1String(kestivo::text::kOrganisation), QLatin1String(kestivo::text::kAppName));
-}
+using kestivo::Profile;
 
 QString HiddenKey(const QToolBar* toolBar)
 {

@@ -1,6 +1,7 @@
 #include "saveoptions.h"
 
 #include "resource.h"
+#include "profile.h"
 
 #include <QSettings>
 #include <algorithm>
@@ -10,10 +11,7 @@ namespace {
 const QString kJpegQualityKey = QStringLiteral("Grabs/JpegQuality");
 const QString kPngCompressionKey = QStringLiteral("Grabs/PngCompression");
 
-QSettings Profile()
-{
-    return QSettings(QLatin1String(kestivo::text::kOrganisation), QLatin1String(kestivo::text::kAppName));
-}
+using kestivo::Profile;
 
 int ReadInt(const QSettings& profile, const QString& key, int fallback, int low, int high)
 {

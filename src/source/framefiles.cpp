@@ -3,17 +3,13 @@
 #include "cimage.h"
 #include "csysref.h"
 #include "framesource.h"
-#include "grabnaming.h"
+#include "grabwriter.h"
 #include "picture.h"
-#include "saveoptions.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <algorithm>
-#include <functional>
 #include <future>
 #include <numeric>
-#include <system_error>
 
 namespace {
 
@@ -29,34 +25,19 @@ struct Picture {
 };
 
 // The frame as the program grabs it (CSourceDlg::WriteGrab): the display picture, sample aspect
-// and rotation applied, reserved under its grab name and written over the reservation. Any
-// thread: the frame is shared and immutable.
-QString WriteFrame(const Picture& picture, const QString& grabName, const QString& folder, std::int32_t imageType,
-                   const SaveOptions& options, QString* path)
+// and rotation applied, named and written as a grab. Any thread: the frame is shared and immutable.
+QString WriteFrame(const Picture& picture, const QString& video, std::uint32_t frame, const QString& timecode,
+                   const GrabDestination& to, QString* path)
 {
     QString error;
     CImage image;
     if (!image.Attach(FrameToBitmap(*picture.frame, picture.width, picture.height, picture.rotation, &error)))
         return error.isEmpty() ? Tr("the picture could not be made") : error;
-    const GrabTarget target = BuildGrabPath(grabName, folder, imageType);
-    if (!target.ok())
-        return target.error;
-    if (const ImageStatus status = image.Save(target.path, target.encoder, options); !status.ok()) {
-        QFile::remove(target.path);  // the name was reserved for this frame
-        return status.error;
-    }
-    *path = target.path;
+    const std::unique_ptr<CClipObj> written = SaveVideoGrab(image, video, frame, timecode, to, &error);
+    if (!written)
+        return error;
+    *path = written->GetPath();
     return {};
-}
-
-// Runs write on another core, or afterwards when no thread is to be had.
-std::future<void> StartWriting(std::function<void()> write)
-{
-    try {
-        return std::async(std::launch::async, write);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, write);
-    }
 }
 
 }  // namespace
@@ -84,13 +65,12 @@ FrameFilesResult WriteFrameFiles(const QString& video, std::span<const std::uint
     std::vector<std::size_t> order(frames.size());
     std::iota(order.begin(), order.end(), std::size_t(0));
     std::stable_sort(order.begin(), order.end(), [frames](std::size_t a, std::size_t b) { return frames[a] < frames[b]; });
-    const QString base = GrabBaseFromVideoPath(video);
     Picture picture;
     source->Index().DisplaySize(picture.width, picture.height);
     picture.rotation = source->Index().rotation;
     result.files.resize(frames.size());
-    // The files record what a grab in the program records, and are encoded as it encodes them.
-    const ImageEncoding encoding = ImageEncoding::FromProfile();
+    // Named, encoded and recorded as a grab in the program would be, into the folder asked for.
+    const GrabDestination to{folder, imageType, ImageEncoding::FromProfile()};
     const CSysRef timing(source->Index().frameRate);
     // A frame's file is converted and encoded (a tenth of a second for a large PNG) while the next
     // frame decodes. One at a time, so that repeats take their names in turn.
@@ -103,10 +83,8 @@ FrameFilesResult WriteFrameFiles(const QString& video, std::span<const std::uint
             writing.get();
         if (!picture.frame)
             continue;
-        SaveOptions options{encoding, VideoGrabTexts(video, file.frame, timing.FrameToTCString(file.frame))};
-        writing = StartWriting([&file, picture, name = BuildGrabName(base, file.frame), &folder, imageType,
-                                options = std::move(options)] {
-            file.error = WriteFrame(picture, name, folder, imageType, options, &file.path);
+        writing = RunAside([&file, picture, &video, timecode = timing.FrameToTCString(file.frame), &to] {
+            file.error = WriteFrame(picture, video, file.frame, timecode, to, &file.path);
         });
     }
     if (writing.valid())

@@ -8,7 +8,9 @@
 
 #include <QString>
 #include <cstdint>
+#include <future>
 #include <memory>
+#include <system_error>
 
 // Where grabs go and as what. Copied from the settings on the user-interface thread, so that a
 // worker never reads them.
@@ -32,3 +34,15 @@ std::unique_ptr<CClipObj> SaveVideoGrab(const CImage& image, const QString& sour
                                         const QString& timecode, const GrabDestination& to, QString* error);
 // Any thread. Gives item the 80 x 60 thumbnail block (header and pixels); a null block leaves it without.
 void SetGrabThumbnail(CClipObj& item, const std::uint8_t* block);
+
+// Starts work on another thread (an encoder, a thumbnail beside the encoder), or, when no thread
+// is to be had, runs it when its result is asked for.
+template <typename Work>
+std::future<std::invoke_result_t<Work>> RunAside(Work work)
+{
+    try {
+        return std::async(std::launch::async, work);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, std::move(work));
+    }
+}

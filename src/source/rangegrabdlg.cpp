@@ -1,5 +1,7 @@
 #include "rangegrabdlg.h"
 
+#include "profile.h"
+
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -10,15 +12,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace {
-
-// The last choice, kept in the profile for the next run.
-QSettings Profile()
-{
-    return QSettings(QStringLiteral("Orvel"), QStringLiteral("Kestivo"));
-}
-
-}  // namespace
+// The last choice is kept in the profile for the next run.
+using kestivo::Profile;
 
 CRangeGrabDlg::CRangeGrabDlg(std::uint32_t in, std::uint32_t out, const QString& inTimecode,
                              const QString& outTimecode, QWidget* parent)

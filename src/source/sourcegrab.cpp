@@ -9,8 +9,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QScopeGuard>
-#include <future>
-#include <system_error>
 
 GrabDestination GrabDestination::FromSettings()
 {
@@ -97,12 +95,7 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(std::uint32_t frame, QString* er
     const auto makeThumbnail = [this, frame] {
         return m_fileInfo.GetFrameThumbBlock(frame, kGrabThumbWidth, kGrabThumbHeight);
     };
-    std::future<std::unique_ptr<std::uint8_t[]>> thumbnail;
-    try {
-        thumbnail = std::async(std::launch::async, makeThumbnail);
-    } catch (const std::system_error&) {
-        thumbnail = std::async(std::launch::deferred, makeThumbnail);  // no thread to be had: made afterwards
-    }
+    std::future<std::unique_ptr<std::uint8_t[]>> thumbnail = RunAside(makeThumbnail);
     std::unique_ptr<CClipObj> item =
         SaveVideoGrab(image, m_fileInfo.GetFileName(), frame, timecode, GrabDestination::FromSettings(), error);
     const std::unique_ptr<std::uint8_t[]> block = thumbnail.get();

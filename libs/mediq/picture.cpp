@@ -166,7 +166,12 @@ std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int he
     bitmap->height = height;  // bottom-up
     bitmap->bpp = 24;
     const auto stride = std::size_t(bitmap->Stride());
-    bitmap->pixels.assign(stride * std::size_t(height), 0);
+    // Every byte is written below: the pixels by the conversion, the rows' padding here.
+    bitmap->pixels.resize(stride * std::size_t(height));
+    if (const std::size_t used = std::size_t(width) * 3; used < stride) {
+        for (int y = 0; y < height; ++y)
+            std::memset(&bitmap->pixels[std::size_t(y) * stride + used], 0, stride - used);
+    }
     if (rotation == 0 && width == frame.width && height == frame.height && YuvToBgrTakes(frame)) {
         // Straight into the bitmap's rows, from the bottom up: no picture in between.
         YuvToBgr(frame, &bitmap->pixels[stride * std::size_t(height - 1)], -std::ptrdiff_t(stride));

@@ -4,13 +4,44 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
 #include <vector>
+
+// An allocator that leaves the bytes a vector grows by as they come, for pictures that are written
+// whole right after: zeroing megabytes first would cost a sizeable part of making them. Bytes that
+// must be zero are set so explicitly (assign).
+template <typename T>
+struct UninitializedAllocator : std::allocator<T> {
+    using value_type = T;
+    template <typename U>
+    struct rebind {
+        using other = UninitializedAllocator<U>;
+    };
+    UninitializedAllocator() = default;
+    template <typename U>
+    UninitializedAllocator(const UninitializedAllocator<U>&) noexcept
+    {
+    }
+    template <typename U>
+    void construct(U* at) noexcept
+    {
+        ::new (static_cast<void*>(at)) U;
+    }
+    template <typename U, typename... Args>
+    void construct(U* at, Args&&... args)
+    {
+        ::new (static_cast<void*>(at)) U(std::forward<Args>(args)...);
+    }
+};
 
 struct DibBitmap {
     std::int32_t width = 0;
     std::int32_t height = 0;  // as stored: positive for bottom-up rows, negative for top-down
     std::int32_t bpp = 0;     // 1, 4, 8, 16 (5-5-5), 24 (blue, green, red) or 32 (blue, green, red, x)
-    std::vector<std::uint8_t> pixels;         // |height| rows of Stride() bytes, in stored order
+    // |height| rows of Stride() bytes, in stored order.
+    std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>> pixels;
     std::array<std::uint32_t, 256> colors{};  // 0x00RRGGBB entries, for bpp of 8 or less
 
     // Bytes of one row: bpp x width bits rounded up to whole 32-bit words.

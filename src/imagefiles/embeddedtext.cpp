@@ -7,14 +7,6 @@
 
 namespace {
 
-constexpr unsigned char kMarker = 0xFF;
-constexpr unsigned char kStartOfImage = 0xD8;
-constexpr unsigned char kApp0 = 0xE0;  // the JFIF header, which must come first
-constexpr unsigned char kComment = 0xFE;
-constexpr int kMaxSegmentBody = 0xFFFF - 2;  // a segment's length counts its own two bytes
-
-unsigned char Byte(const QByteArray& bytes, qsizetype at) { return static_cast<unsigned char>(bytes[at]); }
-
 // Classic TIFF: the header ("II" or "MM", 42, the first directory's offset), then directories of
 // 12-byte entries sorted by tag, each followed by the next directory's offset.
 constexpr quint16 kTiffMagic = 42;
@@ -51,24 +43,6 @@ private:
 };
 
 }  // namespace
-
-bool AddJpegComment(QByteArray& jpeg, const QByteArray& text)
-{
-    if (jpeg.size() < 4 || Byte(jpeg, 0) != kMarker || Byte(jpeg, 1) != kStartOfImage)
-        return false;
-    qsizetype at = 2;
-    if (jpeg.size() >= 6 && Byte(jpeg, 2) == kMarker && Byte(jpeg, 3) == kApp0)
-        at = 4 + qFromBigEndian<quint16>(jpeg.constData() + 4);
-    if (at > jpeg.size())
-        return false;
-    const QByteArray body = text.left(kMaxSegmentBody);
-    QByteArray segment(4, '\0');
-    segment[0] = char(kMarker);
-    segment[1] = char(kComment);
-    qToBigEndian(quint16(body.size() + 2), segment.data() + 2);
-    jpeg.insert(at, segment + body);
-    return true;
-}
 
 bool AddTiffDescription(QByteArray& tiff, const QByteArray& text)
 {

@@ -74,15 +74,29 @@ ImageStatus EncodeWithQt(QImage& image, EncoderFormat format, const ImageEncodin
     return ImageStatus::Ok();
 }
 
-// JPEG and TIFF get their texts added to the encoded bytes (see embeddedtext.h); PNG keeps each as
-// a text chunk of Qt's writer. Everything else, and a file without texts, goes straight to disk.
+// Qt's JPEG writer makes each text key a comment of its own ("key: text"), of which most readers
+// show only the last. Given the first key alone, with the other lines after its text, it writes the
+// one comment of all the lines, straight into the file rather than into the encoded bytes after.
+void SetJpegComment(QImage& image, const ImageTexts& texts)
+{
+    if (texts.empty())
+        return;
+    const QByteArray lines = TextLines(texts);
+    const QString prefix = texts.front().key + QStringLiteral(": ");
+    image.setText(texts.front().key, QString::fromUtf8(lines).mid(prefix.size()));
+}
+
+// PNG keeps each text as a text chunk of Qt's writer, JPEG as one comment; TIFF gets its texts
+// added to the encoded bytes (see embeddedtext.h). Everything else goes straight to disk.
 ImageStatus Encode(QImage& image, EncoderFormat format, const SaveOptions& options, QIODevice& file)
 {
-    const bool amended = !options.texts.empty() && (format == EncoderFormat::JPEG || format == EncoderFormat::TIFF);
+    const bool amended = !options.texts.empty() && format == EncoderFormat::TIFF;
     if (format == EncoderFormat::PNG) {
         for (const ImageText& item : options.texts)
             image.setText(item.key, item.text);
     }
+    if (format == EncoderFormat::JPEG)
+        SetJpegComment(image, options.texts);
     if (format != EncoderFormat::GIF && !amended)
         return EncodeWithQt(image, format, options.encoding, file);
 
@@ -94,9 +108,7 @@ ImageStatus Encode(QImage& image, EncoderFormat format, const SaveOptions& optio
         QBuffer buffer(&encoded);
         buffer.open(QIODevice::WriteOnly);
         status = EncodeWithQt(image, format, options.encoding, buffer);
-        const QByteArray text = TextLines(options.texts);
-        const bool added = status.ok()
-            && (format == EncoderFormat::JPEG ? AddJpegComment(encoded, text) : AddTiffDescription(encoded, text));
+        const bool added = status.ok() && AddTiffDescription(encoded, TextLines(options.texts));
         // A picture without its texts is still worth keeping: the grab goes on without them.
         if (status.ok() && !added)
             qCWarning(lcImageFiles) << "the texts could not be added to the" << QtFormatName(format) << "file";

@@ -7,6 +7,7 @@
 #include "cchildframe.h"
 #include "ceditdlg.h"
 #include "ceditpane.h"
+#include "ckestivoview.h"
 #include "clipobj.h"
 #include "cliptransfer.h"
 #include "commandaction.h"
@@ -241,6 +242,7 @@ void CMainFrame::OnFileNew()
     auto* frame = new CChildFrame(g_SetObj.m_pRootNode.get());
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->SetBackColor(g_SetObj.m_backColor);
+    frame->View()->SetImageDirSource([] { return g_SetObj.m_imageDir; });
     m_mdiArea->addSubWindow(frame);
     frame->showMaximized();
     frame->setFocus();  // the grid, where the arrows move through the grabs
@@ -308,6 +310,12 @@ void CMainFrame::OnPreviewClip(CClipObj* library)
     // Opening another video lets events through while it indexes; the library's item may be
     // gone by the time the preview wants it, so both work from a copy.
     const std::unique_ptr<CClipObj> clip = library->Clone();
+    // The preview first: when the video has gone, the box that says so stands over the grab.
+    m_wndPreviewPane->show();
+    CEditDlg* preview = m_wndPreviewPane->Dialog();
+    preview->ShowClip(*clip);
+    qCDebug(lcApp) << "previewed" << clip->GetPath() << (preview->IsFitToWindow() ? "fitted" : "") << "at zoom"
+                   << preview->Zoom();
     if (clip->GetKind() == CClipObj::kVideoFile) {
         m_wndSourcePane->show();
         m_wndSourcePane->raise();  // the front tab, once the capture panes share its group
@@ -315,11 +323,6 @@ void CMainFrame::OnPreviewClip(CClipObj* library)
         source->ShowClip(*clip);
         qCDebug(lcApp) << "source" << source->FileName() << "at frame" << source->CurrentFrame();
     }
-    m_wndPreviewPane->show();
-    CEditDlg* preview = m_wndPreviewPane->Dialog();
-    preview->ShowClip(*clip);
-    qCDebug(lcApp) << "previewed" << clip->GetPath() << (preview->IsFitToWindow() ? "fitted" : "") << "at zoom"
-                   << preview->Zoom();
 }
 
 void CMainFrame::OpenVideo(const QString& path, std::uint32_t frame)

@@ -1,5 +1,6 @@
 #include "ckestivoview.h"
 
+#include "clipcaption.h"
 #include "cliptransfer.h"
 #include "imagefileremoval.h"
 #include "nodeobj.h"
@@ -7,11 +8,14 @@
 #include "libraryprompts.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QHelpEvent>
 #include <QFileInfo>
 #include <QHash>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 #include <vector>
 
@@ -47,6 +51,20 @@ void CKestivoView::SetBackColor(ColorRef color)
 {
     m_backColor = ToQColor(color);
     viewport()->update();
+}
+
+void CKestivoView::SetImageDirSource(std::function<QString()> source)
+{
+    m_imageDir = std::move(source);
+    viewport()->update();
+}
+
+QString CKestivoView::EmptyFolderText() const
+{
+    const QString dir = m_imageDir ? m_imageDir() : QString();
+    const QString text = tr("No grabs in this folder yet.\nA grab lands in the folder selected in the tree");
+    return dir.isEmpty() ? text + QLatin1Char('.')
+                         : text + tr(",\nits file in %1").arg(QDir::toNativeSeparators(dir));
 }
 
 CMyList<CClipObj>* CKestivoView::ClipList() const
@@ -195,9 +213,34 @@ void CKestivoView::paintEvent(QPaintEvent* event)
             if (GetItemRect(i).intersects(area))
                 DrawItem(painter, i);
         }
+    } else if (m_pFolder) {
+        DrawEmptyFolder(painter);
     }
     if (m_bBanding)
         DrawBand(painter);
+}
+
+void CKestivoView::DrawEmptyFolder(QPainter& painter) const
+{
+    // Dark text on the light looks' backgrounds, light text on the dark ones.
+    painter.setPen(m_backColor.lightness() > 128 ? QColor(60, 60, 60) : QColor(220, 220, 220));
+    const QRect area = viewport()->rect().adjusted(kGapX, kGapY, -kGapX, -kGapY);
+    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, EmptyFolderText());
+}
+
+// Over an item the tooltip describes it; elsewhere the view's own tooltip explains the grid.
+bool CKestivoView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int index = HitTest(help->pos());
+        if (index >= 0) {
+            QToolTip::showText(help->globalPos(), clipcaption::ToolTip(*ClipList()->GetAt(std::size_t(index))),
+                               viewport(), GetItemRect(index));
+            return true;
+        }
+    }
+    return QAbstractScrollArea::viewportEvent(event);
 }
 
 void CKestivoView::DrawItem(QPainter& painter, int index) const

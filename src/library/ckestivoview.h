@@ -9,6 +9,7 @@
 #include <QAbstractScrollArea>
 #include <QColor>
 #include <QSet>
+#include <functional>
 
 class CNodeObj;
 class QMimeData;
@@ -59,6 +60,11 @@ public:
     int HitTest(const QPoint& point) const;
 
     void SetBackColor(ColorRef color);
+    // Where grab files are saved, asked for when an empty folder says where grabs will land (the
+    // settings are read at that moment, so a change in Options shows without telling the view).
+    void SetImageDirSource(std::function<QString()> source);
+    // The text the view gives an empty folder.
+    QString EmptyFolderText() const;
     int Columns() const { return m_nColumns; }
     int VisibleRows() const { return m_nVisibleRows; }
     int TotalRows() const { return m_nTotalRows; }
@@ -84,6 +90,7 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -98,6 +105,7 @@ private:
     void CountSelected();
     void DrawItem(QPainter& painter, int index) const;
     void DrawBand(QPainter& painter) const;
+    void DrawEmptyFolder(QPainter& painter) const;
     QRect BandRect() const;
     void SelectBand();
     void SetScrollPosition(int position);
@@ -107,6 +115,7 @@ private:
 
     CNodeObj* m_pFolder = nullptr;
     QColor m_backColor;
+    std::function<QString()> m_imageDir;
     int m_nVisibleRows = 0;
     int m_nColumns = 0;
     int m_nTotalRows = 0;

@@ -1,6 +1,8 @@
 // Drawing one thumbnail item into its cell of the grid.
 #include "clipobj.h"
 
+#include "clipcaption.h"
+
 #include <QFont>
 #include <QPainter>
 #include <QPalette>
@@ -15,7 +17,6 @@ constexpr QColor kBody(192, 192, 192);
 constexpr QColor kCaptionText(250, 250, 250);
 constexpr QColor kCaptionSelected(64, 64, 128);
 constexpr QColor kCaptionPlain(165, 165, 165);
-constexpr int kCaptionPointSize = 8;
 
 // The four shades of a Windows-style edge, fixed so that the cells look the same in every style.
 QPalette EdgePalette()
@@ -43,17 +44,6 @@ const QPalette& Edges()
 {
     static const QPalette edges = EdgePalette();
     return edges;
-}
-
-const QFont& CaptionFont()
-{
-    static const QFont font = [] {
-        QFont f(QStringLiteral("Sans Serif"));
-        f.setStyleHint(QFont::SansSerif);
-        f.setPointSize(kCaptionPointSize);
-        return f;
-    }();
-    return font;
 }
 
 }  // namespace
@@ -85,10 +75,10 @@ void CClipObj::Draw(QPainter& painter, const QRect& cell) const
     painter.drawLine(caption.bottomLeft(), caption.bottomRight());
     painter.drawLine(caption.topRight(), caption.bottomRight());
 
-    painter.setFont(CaptionFont());
+    painter.setFont(clipcaption::Font());
     painter.setPen(kCaptionText);
     painter.setClipRect(caption);
-    painter.drawText(caption, Qt::AlignCenter | Qt::TextSingleLine, m_strCaption);
+    painter.drawText(caption, Qt::AlignCenter | Qt::TextSingleLine, clipcaption::Shown(m_strCaption));
     painter.setClipping(false);
 
     if (HasThumbnail()) {

@@ -328,7 +328,7 @@ void CEditDlg::OpenFolder()
 {
     const QString path = ExistingFile();
     if (!path.isEmpty())
-        desktop::ShowInFileManager(path, this);
+        desktop::ShowInFileManager(path, this, [this](const QString& failure) { Q_EMIT problem(failure); });
 }
 
 void CEditDlg::EditImage()

@@ -40,12 +40,13 @@ public:
     void ShowOriginalSize();
     void FitToWindow();
     // Shows the image's file in the file manager: the desktop's FileManager1 service selecting
-    // it, else its folder opened by the desktop. A missing file is reported through problem().
+    // it, else its folder opened by the desktop. A missing file, or one nothing could show, is
+    // reported through problem().
     void OpenFolder();
     // Opens the image's file in an image editor: the command in $KESTIVO_EDITOR (the path added
     // as its last argument), else the first of GIMP, Krita, Pinta and KolourPaint found on the
-    // PATH, else the desktop's application for the file. A missing file, or a configured editor
-    // that cannot be started, is reported through problem().
+    // PATH, else the desktop's application for the file. A missing file, a configured editor that
+    // cannot be started, or a file nothing could open, is reported through problem().
     void EditImage();
     // Puts the picture shown, at its own size, on the clipboard.
     void CopyImage();

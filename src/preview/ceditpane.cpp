@@ -30,8 +30,8 @@ CEditPane::CEditPane(QWidget* parent)
                    {Qt::Key_1, Qt::Key_0}, &CEditDlg::ShowOriginalSize);
     AddEditCommand(ID_PREVIEW_FITSIZE, "fitsize", tr("Fit Size"), tr("Fit Size"), {Qt::Key_F}, &CEditDlg::FitToWindow);
     AddSeparator();
-    AddEditCommand(ID_PREVIEW_JUMP, "jump", tr("Jump to explorer"), tr("Jump"), {Qt::Key_J}, &CEditDlg::OpenFolder);
-    AddEditCommand(ID_PREVIEW_EDIT, "edit", tr("Jump to mspaint"), tr("Edit"), {Qt::Key_E}, &CEditDlg::EditImage);
+    AddEditCommand(ID_PREVIEW_JUMP, "jump", tr("Show the file in the file manager"), tr("Jump"), {Qt::Key_J}, &CEditDlg::OpenFolder);
+    AddEditCommand(ID_PREVIEW_EDIT, "edit", tr("Open the file in an image editor"), tr("Edit"), {Qt::Key_E}, &CEditDlg::EditImage);
     Action(ID_PREVIEW_ZOOMIN)->setCheckable(true);
     Action(ID_PREVIEW_ZOOMOUT)->setCheckable(true);
     // Ctrl+C: not on the toolbar, the Edit menu offers it; acts while the canvas has the focus.

@@ -5,6 +5,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -17,18 +18,25 @@ namespace {
 // A file manager that is not running is started by the bus first; give that time.
 constexpr int kShowItemsTimeoutMs = 10000;
 
-void OpenFolderOf(const QString& path)
+QString Tr(const char* text)
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath()));
+    return QCoreApplication::translate("CEditDlg", text);
+}
+
+// Qt only logs it when the desktop has no application for a URL; the user has to hear it too.
+void OpenFolderOf(const QString& path, const std::function<void(const QString&)>& failed)
+{
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).absolutePath())) && failed)
+        failed(Tr("\"%1\" could not be shown: no file manager could be started").arg(QDir::toNativeSeparators(path)));
 }
 
 }  // namespace
 
-void ShowInFileManager(const QString& path, QObject* context)
+void ShowInFileManager(const QString& path, QObject* context, std::function<void(const QString&)> failed)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
-        OpenFolderOf(path);
+        OpenFolderOf(path, failed);
         return;
     }
     QDBusMessage call = QDBusMessage::createMethodCall(
@@ -36,9 +44,10 @@ void ShowInFileManager(const QString& path, QObject* context)
         QStringLiteral("org.freedesktop.FileManager1"), QStringLiteral("ShowItems"));
     call << QStringList{QUrl::fromLocalFile(path).toString()} << QString();
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, kShowItemsTimeoutMs), context);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [path](QDBusPendingCallWatcher* done) {
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [path, failed = std::move(failed)](QDBusPendingCallWatcher* done) {
         if (done->isError())
-            OpenFolderOf(path);
+            OpenFolderOf(path, failed);
         done->deleteLater();
     });
 }
@@ -64,9 +73,10 @@ QString OpenInEditor(const QString& path)
             return {};
         // The user chose this editor; opening something else instead would hide the mistake.
         if (editor->configured)
-            return QCoreApplication::translate("CEditDlg", "The editor \"%1\" could not be started").arg(editor->program);
+            return Tr("The editor \"%1\" could not be started").arg(editor->program);
     }
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return Tr("\"%1\" could not be opened: no image editor could be started").arg(QDir::toNativeSeparators(path));
     return {};
 }
 

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 class QObject;
@@ -13,8 +14,9 @@ namespace desktop {
 // Asks the desktop's file manager to show path selected (the FileManager1 service on the session
 // bus). When there is no session bus, or no file manager answers, the file's folder is opened
 // with the desktop's default application instead. Returns at once; the answer is awaited only
-// while context lives.
-void ShowInFileManager(const QString& path, QObject* context);
+// while context lives. When nothing could show the file, failed gets a message for the user,
+// later or at once.
+void ShowInFileManager(const QString& path, QObject* context, std::function<void(const QString&)> failed);
 
 struct EditorCommand {
     QString program;
@@ -26,9 +28,9 @@ struct EditorCommand {
 // GIMP, Krita, Pinta and KolourPaint found on the PATH; nothing when neither is there.
 std::optional<EditorCommand> FindEditor(const QString& path);
 
-// Starts FindEditor's editor detached, or without one the desktop's application for the file.
-// Returns a message for the user when the editor named by $KESTIVO_EDITOR could not be started,
-// else an empty string.
+// Starts FindEditor's editor detached, or without one (or when it fails) the desktop's application
+// for the file. Returns a message for the user when the editor named by $KESTIVO_EDITOR could not
+// be started, or when nothing could open the file; else an empty string.
 QString OpenInEditor(const QString& path);
 
 }  // namespace desktop

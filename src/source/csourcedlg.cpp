@@ -6,6 +6,7 @@
 #include "rangegrab.h"
 #include "rangegrabdlg.h"
 #include "setobj.h"
+#include "videoarea.h"
 #include "videofilters.h"
 
 #include <QApplication>
@@ -33,10 +34,8 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     m_timecode = new CTimecodectrlctrl(this);
-    m_videoArea = new QWidget(this);
-    m_videoArea->setObjectName(QStringLiteral("VideoArea"));
-    // With no file open the area shows the background colour (SetBackColor); a video fills it.
-    m_videoArea->setAutoFillBackground(true);
+    m_videoArea = new CVideoArea(this);
+    connect(m_videoArea, &CVideoArea::fileDropped, this, [this](const QString& path) { LoadVideo(path, m_rate, 0); });
     m_slider = new CMarkSlider(this);
     m_slider->setObjectName(QStringLiteral("PositionSlider"));
     m_slider->setRange(0, 0);
@@ -82,6 +81,11 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
     if (m_loading)
         return false;  // a second open while one is indexing (a key pressed again) waits its turn
     const QScopedValueRollback loading(m_loading, true);
+    // Said plainly: the reader's own words for it are that the file is no video it can read.
+    if (!QFileInfo::exists(path)) {
+        Q_EMIT problem(tr("The video \"%1\" was not found").arg(QDir::toNativeSeparators(path)));
+        return false;
+    }
     QProgressDialog progress(tr("Indexing %1...").arg(QFileInfo(path).fileName()), tr("Cancel"), 0, 1000, this);
     progress.setWindowTitle(tr("Opening video"));
     progress.setWindowModality(Qt::WindowModal);
@@ -99,6 +103,7 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
     if (!candidate.SetFileName(path, report)) {
         if (progress.wasCanceled())
             return false;  // the user chose to stop; nothing to warn about
+        progress.reset();  // the box that says why must not stand behind the indexing one
         Q_EMIT problem(tr("\"%1\" could not be opened: %2").arg(QDir::toNativeSeparators(path), candidate.GetLastError()));
         return false;
     }
@@ -108,6 +113,7 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
         return false;
     }
     m_fileInfo = std::move(candidate);
+    m_videoArea->SetVideoOpen(true);
     {
         const QSignalBlocker block(m_slider);
         m_slider->setRange(0, int(LastFrame()));
@@ -125,7 +131,8 @@ bool CSourceDlg::LoadVideo(const QString& path, double rate, std::uint32_t frame
 
 void CSourceDlg::OpenVideoFile()
 {
-    const QString path = QFileDialog::getOpenFileName(window(), tr("Open Video Files"), QString(), VideoFileFilters());
+    const QString path = QFileDialog::getOpenFileName(window(), tr("Open Video Files"), QString(), VideoFileFilters(),
+                                                      nullptr, kVideoFileDialogOptions);
     if (path.isEmpty())
         return;
     LoadVideo(path, m_rate, 0);

@@ -17,6 +17,7 @@
 class CMarkSlider;
 class CRangeGrab;
 class CTimecodectrlctrl;
+class CVideoArea;
 class QProgressDialog;
 class QSlider;
 
@@ -127,7 +128,7 @@ private:
     double m_rate = 1.0;
     CMarkSlider* m_slider = nullptr;
     CTimecodectrlctrl* m_timecode = nullptr;
-    QWidget* m_videoArea = nullptr;
+    CVideoArea* m_videoArea = nullptr;
     QTimer m_timer;
     ClipSink m_clipSink;
     std::uint32_t m_inMark = 0;

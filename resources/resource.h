@@ -80,6 +80,9 @@ inline constexpr int ID_CAM_STOP = 32811;
 inline constexpr int ID_CAM_GRAB = 32812;
 // Grabs from every channel that is previewing (main frame).
 inline constexpr int ID_GRAB_ALL_CHANNELS = 32813;
+// Timed grabs: of one channel (its pane), of every channel previewing (main frame).
+inline constexpr int ID_CAM_GRAB_EVERY = 32814;
+inline constexpr int ID_GRAB_ALL_CHANNELS_EVERY = 32815;
 
 // Panes.
 inline constexpr int IDC_PREVIEW_PANE = 311;

@@ -22,6 +22,7 @@
 #include "logging.h"
 #include "resource.h"
 #include "setobj.h"
+#include "timedgrab.h"
 
 #include <QAction>
 #include <QApplication>
@@ -190,6 +191,7 @@ void CMainFrame::CreateCapturePanes()
         connect(dialog, &CCamDlg::problem, this, &CMainFrame::ReportProblem);
         connect(dialog, &CCamDlg::status, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
         connect(dialog, &CCamDlg::stateChanged, this, &CMainFrame::UpdateCaptureCommands);
+        connect(pane->TimedGrab(), &CTimedGrab::stateChanged, this, &CMainFrame::UpdateCaptureCommands);
         tabifyDockWidget(previous, pane);
         previous = pane;
         m_wndCamPanes.append(pane);
@@ -207,12 +209,27 @@ void CMainFrame::OnGrabAllChannels()
     }
 }
 
+void CMainFrame::OnGrabAllChannelsEvery()
+{
+    QList<CTimedGrab*> runs;
+    for (CCamPane* pane : std::as_const(m_wndCamPanes))
+        runs.append(pane->TimedGrab());
+    ToggleTimedGrabs(this, runs);
+    UpdateCaptureCommands();  // a cancelled dialog leaves the check as it was
+}
+
 void CMainFrame::UpdateCaptureCommands()
 {
     const bool previewing = std::any_of(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
                                         [](const CCamPane* pane) { return !pane->Dialog()->IsStopped(); });
+    const bool timed = std::any_of(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
+                                   [](const CCamPane* pane) { return pane->TimedGrab()->IsRunning(); });
     if (QAction* grabAll = Action(ids::ID_GRAB_ALL_CHANNELS))
         grabAll->setEnabled(previewing);
+    if (QAction* grabAllEvery = Action(ids::ID_GRAB_ALL_CHANNELS_EVERY)) {
+        grabAllEvery->setEnabled(previewing || timed);
+        grabAllEvery->setChecked(timed);
+    }
 }
 
 void CMainFrame::StopCapture()
@@ -221,6 +238,7 @@ void CMainFrame::StopCapture()
     m_wndSourcePane->Dialog()->StopRangeGrab();
     for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
         disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
+        disconnect(pane->TimedGrab(), &CTimedGrab::stateChanged, this, nullptr);
         pane->Dialog()->Shutdown();
     }
     qDeleteAll(m_wndCamPanes);

@@ -74,6 +74,8 @@ public:
 
     // Grabs the next frame of every channel that is previewing.
     void OnGrabAllChannels();
+    // Grab All Channels Every...: starts a timed grab on every channel previewing, or stops them.
+    void OnGrabAllChannelsEvery();
     // Ends the capture side: every channel stops, every grab under way is finished and reaches
     // the library, the capture panes go; a range grab under way stops, what it wrote reaching the
     // library too. Called before the library is saved at exit; idempotent.

@@ -249,8 +249,9 @@ void CMainFrame::CreateStandardToolBar()
     UpdateLayoutButton();
 }
 
-// Grab All Channels: one press grabs the next frame of every channel that is previewing. Its key
-// is window-wide, unlike the panes' own G.
+// Grab All Channels: one press grabs the next frame of every channel that is previewing; Grab All
+// Channels Every... does so at intervals until pressed again. Their keys are window-wide, unlike the
+// panes' own G and T.
 void CMainFrame::CreateCaptureToolBar()
 {
     if (m_wndCamPanes.isEmpty())
@@ -266,6 +267,16 @@ void CMainFrame::CreateCaptureToolBar()
     NameToolBarButtons(toolBar);
     connect(grabAll, &QAction::triggered, this, &CMainFrame::OnGrabAllChannels);
     m_actions.insert(ids::ID_GRAB_ALL_CHANNELS, grabAll);
+    QAction* grabAllEvery = MakeCommandAction(
+        this, ids::ID_GRAB_ALL_CHANNELS_EVERY, "graballevery",
+        tr("Grab an image from every channel that is previewing at regular intervals; again to stop"),
+        tr("Grab All Channels Every..."), {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_T)});
+    grabAllEvery->setShortcutContext(Qt::WindowShortcut);
+    grabAllEvery->setCheckable(true);
+    addAction(grabAllEvery);
+    toolBar->addAction(grabAllEvery);
+    connect(grabAllEvery, &QAction::triggered, this, &CMainFrame::OnGrabAllChannelsEvery);
+    m_actions.insert(ids::ID_GRAB_ALL_CHANNELS_EVERY, grabAllEvery);
     UpdateCaptureCommands();
 }
 

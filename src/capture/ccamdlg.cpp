@@ -90,6 +90,17 @@ void CCamDlg::GrabImage()
     m_handoff->RequestGrab();
 }
 
+bool CCamDlg::IsGrabBusy()
+{
+    if (!m_handoff)
+        return false;
+    // The flags first: the worker fills the outbox before it clears framePending.
+    if (m_handoff->IsGrabRequested() || m_handoff->IsFramePending())
+        return true;
+    const std::lock_guard lock(m_lock);
+    return !m_outbox.empty() || !m_failures.isEmpty();
+}
+
 void CCamDlg::VideoFormat()
 {
     if (m_capture->FormatChan(m_channel, this) < 0)
@@ -142,9 +153,13 @@ void CCamDlg::DeliverGrabs()
     for (auto& item : items) {
         if (m_clipSink)
             m_clipSink(std::move(item));
+        Q_EMIT grabFinished(true);
     }
-    for (const QString& failure : std::as_const(failures))
+    for (const QString& failure : std::as_const(failures)) {
+        // Before the message, whose box may run the event loop: a timed grab stops first.
+        Q_EMIT grabFinished(false);
         Q_EMIT problem(failure);
+    }
 }
 
 void CCamDlg::OnChanStopped(int channel, const QString& message)

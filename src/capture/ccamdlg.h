@@ -40,6 +40,9 @@ public:
     void VideoFormat();
     void VideoProperty();
 
+    // A grab asked for, being written, or written and not yet handed over: another request now
+    // would be merged into it or wait behind it.
+    bool IsGrabBusy();
     bool IsStopped() const { return m_stopped; }
     int Channel() const { return m_channel; }
     QWidget* VideoWindow() const { return m_videoWindow; }
@@ -54,6 +57,8 @@ Q_SIGNALS:
     void stateChanged();
     // Something the user should be told: a grab that could not be written, a channel that failed.
     void problem(const QString& message);
+    // One grab was handed over (saved) or failed (after problem told why), in the order made.
+    void grabFinished(bool saved);
     // Progress for the status bar ("Grabbing from Cam A...").
     void status(const QString& message);
 

@@ -3,6 +3,7 @@
 #include "ccamdlg.h"
 #include "ccapbase.h"
 #include "resource.h"
+#include "timedgrab.h"
 
 #include <QAction>
 
@@ -24,12 +25,25 @@ CCamPane::CCamPane(CCapBase* capture, int channel, QWidget* parent)
     AddCommand(ID_CAM_STOP, "stop", tr("Stop"), tr("Stop"), {Qt::Key_Space}, m_pDlg, &CCamDlg::Stop);
     AddSeparator();
     AddCommand(ID_CAM_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), {Qt::Key_G}, m_pDlg, &CCamDlg::GrabImage);
+    m_timed = new CTimedGrab(m_pDlg);
+    QAction* every = AddCommand(ID_CAM_GRAB_EVERY, "grabevery", tr("Grab an image at regular intervals; again to stop"),
+                                tr("Grab Every..."), {Qt::Key_T});
+    every->setCheckable(true);
+    connect(every, &QAction::triggered, this, [this] {
+        m_timed->AskOrStop(this);
+        UpdateCommands();  // a cancelled dialog leaves the check as it was
+    });
+    connect(m_timed, &CTimedGrab::stateChanged, this, &CCamPane::UpdateCommands);
 
     connect(m_pDlg, &CCamDlg::stateChanged, this, &CCamPane::UpdateCommands);
     UpdateCommands();
 }
 
-CCamPane::~CCamPane() = default;
+CCamPane::~CCamPane()
+{
+    // The last grabs are handed over while the pane is whole: a timed grab's end updates it.
+    m_pDlg->Shutdown();
+}
 
 void CCamPane::UpdateCommands()
 {
@@ -39,4 +53,6 @@ void CCamPane::UpdateCommands()
     SetCommandEnabled(ID_CAM_PREVIEW, stopped);
     SetCommandEnabled(ID_CAM_STOP, !stopped);
     SetCommandEnabled(ID_CAM_GRAB, !stopped);
+    SetCommandEnabled(ID_CAM_GRAB_EVERY, !stopped || m_timed->IsRunning());
+    Action(ID_CAM_GRAB_EVERY)->setChecked(m_timed->IsRunning());
 }

@@ -1,11 +1,12 @@
-// The docking pane of one capture channel: the five capture commands above the channel's
-// controller, titled with the channel's name.
+// The docking pane of one capture channel: the capture commands above the channel's controller,
+// titled with the channel's name.
 #pragma once
 
 #include "ccommandpane.h"
 
 class CCamDlg;
 class CCapBase;
+class CTimedGrab;
 
 // User-interface thread only.
 class CCamPane : public CCommandPane {
@@ -16,8 +17,10 @@ public:
     ~CCamPane() override;
 
     CCamDlg* Dialog() const { return m_pDlg; }
+    CTimedGrab* TimedGrab() const { return m_timed; }
     void UpdateCommands() override;
 
 private:
     CCamDlg* m_pDlg = nullptr;  // child of the pane's widget
+    CTimedGrab* m_timed = nullptr;  // child of m_pDlg
 };

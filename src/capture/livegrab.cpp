@@ -4,7 +4,10 @@
 #include "grabnaming.h"
 
 #include <QFile>
+#include <QtGlobal>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 namespace {
 constexpr int kThumbWidth = 80;
@@ -16,6 +19,15 @@ int TruncatedProduct(int index, double step)
 {
     volatile double product = index * step;
     return int(product);
+}
+
+// Test hook: KESTIVO_TEST_GRAB_DELAY_MS makes every live grab take that much longer to write, as an
+// image directory on a slow share would. Read once, by the first grab.
+void DelayForTests()
+{
+    static const int delayMs = qEnvironmentVariableIntValue("KESTIVO_TEST_GRAB_DELAY_MS");
+    if (delayMs > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
 }
 }  // namespace
 
@@ -68,6 +80,7 @@ LiveGrabResult MakeLiveGrab(const CapturedFrame& frame, const QString& channelNa
     if (!target.ok())
         return {nullptr, target.error};
     const SaveOptions options{settings.encoding, LiveGrabTexts(channelName, number)};
+    DelayForTests();
     if (const ImageStatus status = image.Save(target.path, target.encoder, options); !status.ok()) {
         QFile::remove(target.path);  // the name was reserved for this grab
         return {nullptr, status.error};

@@ -273,7 +273,7 @@ TEST_F(FrameCommands, EveryCommandButtonHasItsCommandsAccessibleName)
             EXPECT_EQ(button->accessibleName(), action->iconText()) << command;
             EXPECT_EQ(button->accessibleDescription(), action->statusTip()) << command;
         }
-        EXPECT_EQ(buttons, 4 + 1 + 17 + 5 + 6 + 5) << when << ": Standard, Capture, the three panes, the library";
+        EXPECT_EQ(buttons, 4 + 2 + 17 + 6 + 6 + 5) << when << ": Standard, Capture, the three panes, the library";
     }
     for (const QDockWidget* pane : frame.findChildren<QDockWidget*>())
         EXPECT_EQ(pane->accessibleName(), pane->windowTitle());

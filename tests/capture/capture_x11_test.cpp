@@ -4,14 +4,18 @@
 #include "ccamdlg.h"
 #include "ccampane.h"
 #include "cchildframe.h"
+#include "grabeverydlg.h"
 #include "ckestivoview.h"
 #include "mainframe.h"
 #include "nodeobj.h"
 #include "resource.h"
 #include "setobj.h"
+#include "timedgrab.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QImage>
+#include <QTimer>
 #include <QTabBar>
 #include <QTest>
 
@@ -102,4 +106,41 @@ TEST(CaptureEndToEnd, GrabAllChannels)
         return QFileInfo::exists(images.filePath(QStringLiteral("Left_1.bmp")))
             && QFileInfo::exists(images.filePath(QStringLiteral("Right_1.bmp")));
     }, 10000));
+}
+
+// Grab All Channels Every... starts a run on each previewing channel, the same command stops them
+// all, and a run still going when the capture side ends is ended with it.
+TEST(CaptureEndToEnd, GrabAllChannelsEvery)
+{
+    QTemporaryDir images;
+    g_SetObj.m_imageDir = images.path();
+    g_SetObj.m_imageType = 0;
+    UseTestChannels(QStringLiteral("Left=videotestsrc is-live=true;Right=videotestsrc is-live=true pattern=snow"));
+    CMainFrame frame;
+    frame.SetQuiet(true);
+    frame.show();
+    for (CCamPane* pane : frame.CamPanes())
+        pane->Action(ID_CAM_PREVIEW)->trigger();
+    QAction* every = frame.Action(ID_GRAB_ALL_CHANNELS_EVERY);
+    ASSERT_NE(every, nullptr);
+    EXPECT_TRUE(every->isEnabled());
+
+    RememberTimedGrabPlan({200, 0});
+    QTimer::singleShot(0, [] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+            dialog->accept();
+    });
+    every->trigger();
+    EXPECT_TRUE(every->isChecked());
+    for (CCamPane* pane : frame.CamPanes())
+        EXPECT_TRUE(QTest::qWaitFor([&] { return pane->TimedGrab()->Done() >= 2; }, 10000)) << pane->objectName().toStdString();
+    every->trigger();
+    EXPECT_FALSE(every->isChecked());
+    for (CCamPane* pane : frame.CamPanes())
+        EXPECT_EQ(pane->TimedGrab()->LastOutcome(), CTimedGrab::Outcome::Stopped);
+
+    frame.CamPanes()[0]->TimedGrab()->Start({100, 0});
+    QTest::qWait(300);
+    frame.StopCapture();  // as at exit: the run's timer goes with its pane
+    EXPECT_TRUE(frame.CamPanes().isEmpty());
 }

@@ -3,6 +3,7 @@
 #include "about.h"
 #include "commandline.h"
 #include "instanceguard.h"
+#include "libraryjournal.h"
 #include "logging.h"
 #include "helpwindow.h"
 #include "mainframe.h"
@@ -80,6 +81,7 @@ CKestivoApp::Start CKestivoApp::InitInstance(const CommandLine& commandLine)
     m_settingsPath = GetSettingsFilePath(folder);
     setOverrideCursor(Qt::WaitCursor);
     ReadSettingsAtStart();
+    StartJournal();
     CreateMainFrame();
     m_pMainFrame->OnFileNew();  // the library window, as a new document opens it
     restoreOverrideCursor();
@@ -181,6 +183,25 @@ void CKestivoApp::ReadSettingsAtStart()
     qCWarning(lcApp).noquote() << m_startupWarning;
 }
 
+// Replayed onto the library in memory and kept, not folded into "Options.dat" at once: the file is
+// written whole at the orderly exit anyway, a large library would make the start after a crash
+// wait for that write, and a failed write would need the journal kept all the same. A second crash
+// replays the same journal (with what this session adds) onto the same file.
+void CKestivoApp::StartJournal()
+{
+    if (m_saveBlocked)
+        return;  // nothing is written in this session; a journal left behind stays as it is
+    LibraryJournalStart start = StartLibraryJournal(m_settingsPath, *g_SetObj.m_pRootNode);
+    if (!start.journal) {
+        qCWarning(lcApp).noquote() << tr("The library's changes are kept only at exit: its journal \"%1\" cannot be "
+                                         "written (%2).")
+                                          .arg(GetJournalPath(m_settingsPath), start.reason);
+        return;
+    }
+    m_journal = std::move(start.journal);
+    g_SetObj.m_pRootNode->SetObserver(m_journal.get());
+}
+
 void CKestivoApp::CreateMainFrame()
 {
     m_pMainFrame = std::make_unique<CMainFrame>();
@@ -212,6 +233,14 @@ int CKestivoApp::ExitInstance(int exitCode)
         m_pMainFrame->StopCapture();
     }
     const bool saved = SaveSettingsAtExit();
+    if (m_journal) {
+        g_SetObj.m_pRootNode->SetObserver(nullptr);
+        // Saved elsewhere or not at all, the journal keeps the session's changes for the next
+        // start, which replays them onto the settings file still in place.
+        if (m_savedInPlace)
+            m_journal->Remove();
+        m_journal.reset();
+    }
     // Released only after the save, so that a new start reads the file just written.
     if (m_instance)
         m_instance->Release();
@@ -226,6 +255,7 @@ bool CKestivoApp::SaveSettingsAtExit()
     if (m_quitRequested) {
         // After a signal nobody may be there to answer a box: one try, and the log must do.
         const SettingsSaveResult result = SaveSettings(m_settingsPath, g_SetObj);
+        m_savedInPlace = result.ok;
         if (!result.ok)
             qCCritical(lcApp).noquote() << SaveFailedMessage(m_settingsPath, result.reason);
         else
@@ -239,6 +269,7 @@ bool CKestivoApp::SaveSettingsAtExit()
         return m_quitRequested ? SaveFailureAnswer::QuitWithoutSaving : answer;
     };
     const SaveAtExitOutcome outcome = SaveSettingsOrAsk(m_settingsPath, g_SetObj, ui);
+    m_savedInPlace = outcome.saved && outcome.savedTo == m_settingsPath;
     if (outcome.saved)
         qCDebug(lcApp) << "settings saved to" << outcome.savedTo;
     return outcome.saved;

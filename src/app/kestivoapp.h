@@ -10,6 +10,7 @@
 
 struct CommandLine;
 class CInstanceGuard;
+class CLibraryJournal;
 class CMainFrame;
 class CShutdownSignals;
 
@@ -43,8 +44,11 @@ public:
 
 private:
     void ReadSettingsAtStart();
+    // Replays a journal left behind by a session that never reached its exit, and keeps a journal
+    // of this session's changes of the library from now on.
+    void StartJournal();
     void ShowStartupWarning(const QString& message);
-    // False when the settings were to be saved and are not, anywhere.
+    // False when the settings were to be saved and are not, anywhere. Sets m_savedInPlace.
     bool SaveSettingsAtExit();
     void ReportCannotStart(const QString& reason);
     void CreateMainFrame();
@@ -56,12 +60,14 @@ private:
     QString m_settingsPath;
     bool m_settingsRead = false;   // reached the read of the settings: save them at exit
     bool m_saveBlocked = false;    // an unreadable file could not be kept aside: never overwrite it
+    bool m_savedInPlace = false;   // the settings file itself was written at exit
     bool m_quitRequested = false;  // a signal asked to quit; nobody may be there to answer a box
     bool m_serving = false;        // start-up is over: requests of later starts are served
     bool m_servingNow = false;
     std::deque<QString> m_requests;
     QString m_startupWarning;
     std::unique_ptr<CInstanceGuard> m_instance;
+    std::unique_ptr<CLibraryJournal> m_journal;  // the library's observer while it is set
     std::unique_ptr<CShutdownSignals> m_signals;
     std::unique_ptr<CMainFrame> m_pMainFrame;
 };

@@ -303,7 +303,10 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     statusBar()->showMessage(tr("Grabbed %1").arg(clip->GetPath()), 5000);
     if (!m_pLibraryFrame && m_closing) {
         // A grab finished while the frame goes: no window to open, but the item is kept.
-        g_SetObj.m_pRootNode->AddClip(std::move(clip));
+        CNodeObj& root = *g_SetObj.m_pRootNode;
+        const CClipObj* added = root.AddClip(std::move(clip));
+        if (CLibraryObserver* observer = root.Observer())
+            observer->ClipsAdded(root, {added});
         return;
     }
     if (!m_pLibraryFrame)

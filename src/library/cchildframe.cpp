@@ -254,6 +254,8 @@ void CChildFrame::OnNewFolder()
     auto folder = std::make_unique<CNodeObj>();
     folder->SetName(QString::fromLatin1(text::kNewFolderName));
     CNodeObj* added = parent->AddChild(std::move(folder));
+    if (CLibraryObserver* observer = parent->Observer())
+        observer->FolderAdded(*added);
     QTreeWidgetItem* item = m_pTree->InsertNodeItems(parentItem, added);
     m_pTree->setCurrentItem(item);
     m_pTree->setFocus();
@@ -266,15 +268,23 @@ void CChildFrame::OnNewFolder()
 void CChildFrame::OnDeleteFolder()
 {
     QTreeWidgetItem* item = m_pTree->currentItem();
-    if (!item || !AskToDeleteFiles(this))
-        return;
     CNodeObj* folder = CNodeTreeView::FolderOf(item);
-    CNodeObj* parent = folder ? folder->GetParent() : nullptr;
+    if (!folder)
+        return;
+    QSet<const CClipObj*> held;
+    folder->CollectClips(held);
+    const int files = int(folder->Root()->FilesOnlyShownBy(held).size());
+    if (!AskToDeleteFiles(this, files, folder->GetName(), folder->CountSubfolders()))
+        return;
+    CNodeObj* parent = folder->GetParent();
     if (!parent || !item->parent())
         return;
+    const std::size_t index = folder->Address().back();
     m_pTree->setCurrentItem(item->parent());
     delete item;
     parent->RemoveChild(folder);
+    if (CLibraryObserver* observer = parent->Observer())
+        observer->FolderRemoved(*parent, index);
     UpdateCommands();
     Q_EMIT contentsChanged();
 }
@@ -313,7 +323,9 @@ void CChildFrame::AddImage(std::unique_ptr<CClipObj> clip)
     m_pView->DeselectAll();
     const QString path = clip->GetPath();
     clip->SetSelected(false);  // the grid keeps count of its selection; it selects the item itself
-    folder->AddClip(std::move(clip));  // the selected folder is the one the grid shows
+    const CClipObj* added = folder->AddClip(std::move(clip));  // the selected folder is the one the grid shows
+    if (CLibraryObserver* observer = folder->Observer())
+        observer->ClipsAdded(*folder, {added});
     m_pView->SetSelected(m_pView->Count() - 1, true);
     m_pView->UpdateLayout();
     if (m_pView->Current() >= 0)

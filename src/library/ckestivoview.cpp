@@ -100,11 +100,11 @@ void CKestivoView::ShowFolder(CNodeObj* folder)
 // thumbnails: pruning them would empty the library of everything on that drive.
 void CKestivoView::PruneMissingFiles()
 {
-    CMyList<CClipObj>* clips = ClipList();
-    if (!clips)
+    if (!m_pFolder)
         return;
     QHash<QString, bool> folderExists;
-    const auto pruned = clips->RemoveIf([&folderExists](const CClipObj* clip) {
+    std::vector<ClipRef> refs;
+    const auto pruned = m_pFolder->TakeClips([&folderExists](const CClipObj* clip) {
         const QFileInfo file(clip->GetPath());
         if (file.isFile())
             return false;
@@ -113,9 +113,12 @@ void CKestivoView::PruneMissingFiles()
         if (known == folderExists.constEnd())
             known = folderExists.insert(folder, QFileInfo(folder).isDir());
         return *known;
-    });
-    if (!pruned.empty())
-        Q_EMIT itemsRemoved();
+    }, &refs);
+    if (pruned.empty())
+        return;
+    if (CLibraryObserver* observer = m_pFolder->Observer())
+        observer->ClipsRemoved(*m_pFolder, refs);
+    Q_EMIT itemsRemoved();
 }
 
 void CKestivoView::UpdateLayout()
@@ -322,7 +325,7 @@ void CKestivoView::CountSelected()
 
 void CKestivoView::DeleteSelected()
 {
-    CMyList<CClipObj>* clips = ClipList();
+    const CMyList<CClipObj>* clips = ClipList();
     if (!clips || GetSelectedCount() == 0)
         return;
     // The items chosen are those selected when the question was asked: a grab that lands while
@@ -332,14 +335,19 @@ void CKestivoView::DeleteSelected()
         if (clip->IsSelected())
             chosen.insert(clip);
     }
-    if (!AskToDeleteFiles(this))
+    CNodeObj* folder = m_pFolder;
+    const int files = int(folder->Root()->FilesOnlyShownBy(chosen).size());
+    if (!AskToDeleteFiles(this, files, folder->GetName()))
         return;
 
+    std::vector<ClipRef> refs;
     const std::vector<std::unique_ptr<CClipObj>> removed =
-        clips->RemoveIf([&chosen](const CClipObj* clip) { return chosen.contains(clip); });
+        folder->TakeClips([&chosen](const CClipObj* clip) { return chosen.contains(clip); }, &refs);
+    if (CLibraryObserver* observer = folder->Observer())
+        observer->ClipsRemoved(*folder, refs);
     // One walk over the library for all of them, not one per deleted item.
     QSet<QString> stillShown;
-    m_pFolder->Root()->CollectPaths(stillShown);
+    folder->Root()->CollectPaths(stillShown);
     for (const auto& clip : removed) {
         if (!stillShown.contains(clip->GetPath()))
             DeleteImageFile(clip->GetPath());  // a file that cannot be removed stays; its item goes

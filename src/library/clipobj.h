@@ -66,13 +66,14 @@ public:
 
     // Writes or reads the item record. Reading throws CArchiveError on damaged data.
     void Serialize(CArchive& ar);
+    // Writes the item record.
+    void Write(CArchive& ar) const;
 
     // Draws the item as one cell of the thumbnail grid: body, shadow (or the pressed look when
     // selected), caption band and thumbnail. A 96 x 100 cell shows an 80 x 60 thumbnail unscaled.
     void Draw(QPainter& painter, const QRect& cell) const;
 
 private:
-    void Write(CArchive& ar) const;
     void Read(CArchive& ar);
 
     QString m_strSource;

@@ -110,27 +110,23 @@ ClipSelection ReadClipMimeData(const QMimeData* data, CNodeObj& root)
 
 std::vector<CClipObj*> TransferClips(const ClipSelection& selection, CNodeObj& target, ClipTransfer how)
 {
-    std::vector<CClipObj*> arrived;
     if (selection.IsEmpty() || selection.folder == &target)
-        return arrived;
-    QSet<QString> shown;
-    for (const CClipObj* clip : target.GetClipList())
-        shown.insert(clip->GetPath());
-    const auto append = [&](std::unique_ptr<CClipObj> clip) {
-        if (shown.contains(clip->GetPath()))
-            return;
-        shown.insert(clip->GetPath());
-        clip->SetSelected(false);
-        arrived.push_back(target.AddClip(std::move(clip)));
-    };
+        return {};
+    CLibraryObserver* observer = target.Observer();
     if (how == ClipTransfer::Move) {
         const QSet<const CClipObj*> chosen(selection.clips.cbegin(), selection.clips.cend());
-        for (std::unique_ptr<CClipObj>& clip :
-             selection.folder->GetClipList().RemoveIf([&chosen](const CClipObj* c) { return chosen.contains(c); }))
-            append(std::move(clip));
-    } else {
-        for (const CClipObj* clip : selection.clips)
-            append(clip->Clone());
+        std::vector<ClipRef> moved;
+        std::vector<CClipObj*> arrived = target.AppendUnshown(
+            selection.folder->TakeClips([&chosen](const CClipObj* c) { return chosen.contains(c); }, &moved));
+        if (observer && !moved.empty())
+            observer->ClipsMoved(*selection.folder, target, moved);
+        return arrived;
     }
+    std::vector<std::unique_ptr<CClipObj>> copies;
+    for (const CClipObj* clip : selection.clips)
+        copies.push_back(clip->Clone());
+    std::vector<CClipObj*> arrived = target.AppendUnshown(std::move(copies));
+    if (observer && !arrived.empty())
+        observer->ClipsAdded(target, {arrived.cbegin(), arrived.cend()});
     return arrived;
 }

@@ -97,8 +97,12 @@ void CNodeTreeView::OnItemChanged(QTreeWidgetItem* item, int column)
         item->setText(0, folder->GetName());  // a blank name is refused: the old one stays
         return;
     }
-    folder->SetName(name);
     item->setText(0, name);
+    if (name == folder->GetName())
+        return;
+    folder->SetName(name);
+    if (CLibraryObserver* observer = folder->Observer())
+        observer->FolderRenamed(*folder);
 }
 
 void CNodeTreeView::OnCurrentItemChanged(QTreeWidgetItem* current)

@@ -3,6 +3,8 @@
 #include "archive.h"
 #include "imagefileremoval.h"
 
+#include <algorithm>
+
 int CNodeObj::Depth() const
 {
     int depth = 0;
@@ -33,6 +35,16 @@ void CNodeObj::RemoveChild(CNodeObj* child)
     removed->DeleteFilesExcept(stillShown);
 }
 
+std::unique_ptr<CNodeObj> CNodeObj::TakeChild(CNodeObj* child)
+{
+    const auto index = m_childList.Find(child);
+    if (!index)
+        return nullptr;
+    std::unique_ptr<CNodeObj> taken = m_childList.RemoveAt(*index);
+    taken->m_pParent = nullptr;
+    return taken;
+}
+
 void CNodeObj::DeleteFilesExcept(const QSet<QString>& keep)
 {
     for (const CClipObj* clip : m_clipList) {
@@ -50,6 +62,36 @@ void CNodeObj::CollectPaths(QSet<QString>& paths) const
         paths.insert(clip->GetPath());
     for (const CNodeObj* child : m_childList)
         child->CollectPaths(paths);
+}
+
+QSet<QString> CNodeObj::FilesOnlyShownBy(const QSet<const CClipObj*>& items) const
+{
+    QSet<QString> files;
+    QSet<QString> elsewhere;
+    const auto walk = [&](const auto& self, const CNodeObj& node) -> void {
+        for (const CClipObj* clip : node.m_clipList)
+            (items.contains(clip) ? files : elsewhere).insert(clip->GetPath());
+        for (const CNodeObj* child : node.m_childList)
+            self(self, *child);
+    };
+    walk(walk, *this);
+    return files.subtract(elsewhere);
+}
+
+void CNodeObj::CollectClips(QSet<const CClipObj*>& clips) const
+{
+    for (const CClipObj* clip : m_clipList)
+        clips.insert(clip);
+    for (const CNodeObj* child : m_childList)
+        child->CollectClips(clips);
+}
+
+int CNodeObj::CountSubfolders() const
+{
+    int count = 0;
+    for (const CNodeObj* child : m_childList)
+        count += 1 + child->CountSubfolders();
+    return count;
 }
 
 std::map<std::uint32_t, QString> CNodeObj::FramesOfVideo(const QString& source) const
@@ -70,6 +112,67 @@ CNodeObj* CNodeObj::Root()
     while (node->m_pParent)
         node = node->m_pParent;
     return node;
+}
+
+const CNodeObj* CNodeObj::Root() const
+{
+    return const_cast<CNodeObj*>(this)->Root();
+}
+
+std::vector<std::uint32_t> CNodeObj::Address() const
+{
+    std::vector<std::uint32_t> address;
+    for (const CNodeObj* node = this; node->m_pParent; node = node->m_pParent)
+        address.push_back(std::uint32_t(*node->m_pParent->m_childList.Find(node)));
+    std::reverse(address.begin(), address.end());
+    return address;
+}
+
+CNodeObj* CNodeObj::FolderAt(const std::vector<std::uint32_t>& address)
+{
+    CNodeObj* node = this;
+    for (const std::uint32_t index : address) {
+        node = node->m_childList.GetAt(index);
+        if (!node)
+            return nullptr;
+    }
+    return node;
+}
+
+std::vector<std::unique_ptr<CClipObj>> CNodeObj::TakeClips(const std::vector<ClipRef>& refs)
+{
+    QSet<const CClipObj*> chosen;
+    for (const ClipRef& ref : refs) {
+        const CClipObj* at = m_clipList.GetAt(ref.index);
+        if (!at || at->GetPath() != ref.path || chosen.contains(at)) {
+            at = nullptr;
+            for (const CClipObj* clip : m_clipList) {
+                if (clip->GetPath() == ref.path && !chosen.contains(clip)) {
+                    at = clip;
+                    break;
+                }
+            }
+        }
+        if (at)
+            chosen.insert(at);
+    }
+    return m_clipList.RemoveIf([&chosen](const CClipObj* clip) { return chosen.contains(clip); });
+}
+
+std::vector<CClipObj*> CNodeObj::AppendUnshown(std::vector<std::unique_ptr<CClipObj>> clips)
+{
+    QSet<QString> shown;
+    for (const CClipObj* clip : m_clipList)
+        shown.insert(clip->GetPath());
+    std::vector<CClipObj*> arrived;
+    for (std::unique_ptr<CClipObj>& clip : clips) {
+        if (shown.contains(clip->GetPath()))
+            continue;
+        shown.insert(clip->GetPath());
+        clip->SetSelected(false);
+        arrived.push_back(AddClip(std::move(clip)));
+    }
+    return arrived;
 }
 
 bool CNodeObj::IsFileReferenced(const QString& path) const

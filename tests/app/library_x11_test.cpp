@@ -138,3 +138,52 @@ TEST_F(LibraryEndToEnd, AGrabLandsInTheSelectedFolderAndLeadsBackToItsFrame)
     ASSERT_EQ(again.WaitForExit(), 0);
     EXPECT_EQ(ReadAllBytes(SettingsPath()), saved);
 }
+
+// Killed after two grabs and a new folder, the program has them all in its library at the next
+// start; that start's orderly exit writes them into "Options.dat" and leaves no journal.
+TEST_F(LibraryEndToEnd, AKilledProgramLosesNoGrabNorFolder)
+{
+    const QByteArray before = ReadAllBytes(SettingsPath());
+    const QString journal = SettingsPath() + QStringLiteral(".journal");
+    const QString rules = QStringLiteral("kestivo.app.debug=true;kestivo.library.debug=true;kestivo.journal.debug=true");
+    {
+        Program program(m_home.path(), QStringLiteral("xcb"));
+        program.SetEnvironment(QStringLiteral("QT_LOGGING_RULES"), rules);
+        Start(program, {m_video});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened")));
+        // The grid has the focus at start: a new folder, named, then two grabs into it.
+        Keys({QStringLiteral("ctrl+shift+n")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("recorded folder added"), 10000)) << program.Log().toStdString();
+        ASSERT_TRUE(Xdotool({QStringLiteral("type"), QStringLiteral("Kept")}));
+        Keys({QStringLiteral("Return")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("recorded folder renamed"), 10000)) << program.Log().toStdString();
+        Keys({QStringLiteral("F6")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("focus to \"SourcePane\""), 10000)) << program.Log().toStdString();
+        Keys({QStringLiteral("g")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("to \"Kept\" as item 0;"), 10000)) << program.Log().toStdString();
+        Keys({QStringLiteral("Right"), QStringLiteral("g")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("to \"Kept\" as item 1;"), 10000)) << program.Log().toStdString();
+
+        program.Signal(SIGKILL);
+        EXPECT_EQ(program.WaitForExit(), -1);
+    }
+    EXPECT_EQ(ReadAllBytes(SettingsPath()), before) << "nothing but the journal was written";
+    ASSERT_TRUE(QFile::exists(journal));
+
+    Program again(m_home.path(), QStringLiteral("xcb"));
+    Start(again, {});
+    EXPECT_TRUE(again.WaitForLog(QStringLiteral("replayed 4 changes of the library"))) << again.Log().toStdString();
+    EXPECT_TRUE(again.WaitForLog(QStringLiteral("showing folder \"Image Directory\" with 1 items")));
+    again.Signal(SIGTERM);
+    ASSERT_EQ(again.WaitForExit(), 0) << again.Log().toStdString();
+
+    EXPECT_FALSE(QFile::exists(journal));
+    const std::unique_ptr<CSetObj> library = ReadSettings(ReadAllBytes(SettingsPath()));
+    ASSERT_TRUE(library);
+    ASSERT_EQ(library->m_pRootNode->GetChildList().GetCount(), 2u);
+    const CNodeObj* kept = library->m_pRootNode->GetChildList().GetAt(1);
+    EXPECT_EQ(kept->GetName(), QStringLiteral("Kept"));
+    ASSERT_EQ(kept->GetClipList().GetCount(), 2u);
+    EXPECT_EQ(kept->GetClipList().GetAt(0)->GetPath(), Grabs() + QStringLiteral("/walk_0.bmp"));
+    EXPECT_EQ(kept->GetClipList().GetAt(1)->GetPath(), Grabs() + QStringLiteral("/walk_1.bmp"));
+}

@@ -10,9 +10,12 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDataStream>
+#include <QDir>
 #include <QMimeData>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -160,7 +163,9 @@ TEST_F(LibraryFrame, DeleteFolderAsksThenDeletesTheSubtreeAndShowsTheParent)
 
     auto answered = AnswerNextBox(QMessageBox::Yes);
     m_frame->Action(ID_DELETE_FOLDER)->trigger();
-    EXPECT_EQ(answered->text, QStringLiteral("The image files will be deleted.\nAre you sure?"));
+    EXPECT_EQ(answered->text, QStringLiteral("The image files will be deleted.\nAre you sure?\n\n2 image files in the "
+                                             "folder \"Trips\" and its subfolder. They go to the trash where their "
+                                             "disk has one."));
     EXPECT_TRUE(m_root.GetChildList().IsEmpty());
     EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 0) << "the subfolders' items went too";
     EXPECT_FALSE(QFile::exists(top));
@@ -260,6 +265,41 @@ TEST_F(LibraryFrame, DeleteImagesDeletesWhatWasSelectedWhenAsked)
     EXPECT_FALSE(QFile::exists(chosen));
     ASSERT_EQ(View().Count(), 2);
     EXPECT_EQ(m_root.GetClipList().GetAt(1)->GetPath(), m_dir.filePath(QStringLiteral("late.bmp")));
+}
+
+// The files go to the trash of the user's data folder, from which the desktop can restore them.
+TEST_F(LibraryFrame, DeletedImagesGoToTheTrash)
+{
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    // The home trash takes files of the home's own file system: both in one temporary folder.
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.filePath(QStringLiteral("data"))));
+    const auto restore = qScopeGuard([&] {
+        qputenv("HOME", oldHome);
+        qputenv("XDG_DATA_HOME", oldData);
+    });
+    ASSERT_TRUE(QDir().mkpath(home.filePath(QStringLiteral("data"))));
+    const QStringList names = {QStringLiteral("walk_1.bmp"), QStringLiteral("walk_2.bmp"), QStringLiteral("kept.bmp")};
+    for (const QString& name : names) {
+        QFile file(home.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        AddItemAt(m_root, file.fileName());
+    }
+    Open();
+    View().SetSelected(0, true);
+    View().SetSelected(1, true);
+    auto answered = AnswerNextBox(QMessageBox::Yes);
+    m_frame->Action(ID_DELETE_IMAGES)->trigger();
+
+    EXPECT_TRUE(answered->text.contains(QStringLiteral("2 image files of the folder \"Image Directory\".")))
+        << answered->text.toStdString();
+    EXPECT_EQ(Paths(m_root), QStringList{home.filePath(names[2])});
+    for (const QString& name : names.mid(0, 2)) {
+        EXPECT_FALSE(QFile::exists(home.filePath(name)));
+        EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("data/Trash/files/") + name))) << name.toStdString();
+    }
 }
 
 TEST_F(LibraryFrame, NewFolderStopsAtTheDepthTheSettingsFileCanHold)

@@ -80,7 +80,10 @@ TEST_F(LibraryEndToEnd, AGrabLandsInTheSelectedFolderAndLeadsBackToItsFrame)
         Start(program, {m_video});
         ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened")));
 
-        // The grid has the focus at start; the tree is just before it.
+        // The opened video's picture has the focus; the library is the pane before it, where the
+        // grid has the focus and the tree is just before it.
+        Keys({QStringLiteral("shift+F6")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("focus to \"LibraryFrame\""), 10000)) << program.Log().toStdString();
         Keys({QStringLiteral("shift+Tab"), QStringLiteral("Down")});
         ASSERT_TRUE(program.WaitForLog(QStringLiteral("showing folder \"Trips\" with 40 items"), 10000))
             << program.Log().toStdString();

@@ -56,7 +56,7 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
     m_slider->setPageStep(10);
     m_slider->setSingleStep(1);
     m_slider->setEnabled(false);
-    m_slider->setToolTip(tr("Position: arrow keys step one frame, Page Up and Page Down ten; I and O set the "
+    m_slider->setToolTip(tr("Position: a click jumps there, arrow keys step one frame, Page Up and Page Down ten; I and O set the "
                             "In and Out marks (the brackets), ticks below show frames the library holds"));
     connect(m_slider, &QSlider::valueChanged, this, &CSourceDlg::OnSliderMoved);
     m_statusLine = new QLabel(this);

@@ -134,9 +134,12 @@ TEST_F(LibraryEndToEnd, AGrabLandsInTheSelectedFolderAndLeadsBackToItsFrame)
     EXPECT_NE(saved, before);
 
     // A restart shows the same library and writes it back byte for byte: tree, items, thumbnails.
+    // It shows "Trips" again, selected last, where a grab without its file would be pruned.
+    QFile(Grabs() + QStringLiteral("/walk_7.bmp")).open(QIODevice::WriteOnly);
     Program again(m_home.path(), QStringLiteral("xcb"));
     Start(again, {});
     EXPECT_TRUE(again.WaitForLog(QStringLiteral("showing folder \"Image Directory\" with 1 items")));
+    EXPECT_TRUE(again.WaitForLog(QStringLiteral("showing folder \"Trips\" with 41 items"))) << again.Log().toStdString();
     again.Signal(SIGTERM);
     ASSERT_EQ(again.WaitForExit(), 0);
     EXPECT_EQ(ReadAllBytes(SettingsPath()), saved);

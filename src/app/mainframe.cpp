@@ -76,10 +76,6 @@ void CMainFrame::ShowIdleStatus()
 void CMainFrame::ShowPreviewStatus()
 {
     CEditDlg* preview = m_wndPreviewPane->Dialog();
-    // A zoomed picture scrolls by its arrows rather than step the video.
-    KeepKeysInWidget(preview, {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down}, [preview] {
-        return preview->horizontalScrollBar()->maximum() > 0 || preview->verticalScrollBar()->maximum() > 0;
-    });
     m_previewStatus = new QLabel(this);
     m_previewStatus->setObjectName(QStringLiteral("PreviewStatus"));
     statusBar()->addPermanentWidget(m_previewStatus);
@@ -102,11 +98,12 @@ void CMainFrame::keyPressEvent(QKeyEvent* event)
     for (const QAction* action : m_wndSourcePane->findChildren<QAction*>()) {
         if (action->shortcutContext() != Qt::WindowShortcut || action->isEnabled() || !action->shortcuts().contains(key))
             continue;
-        // Play and Pause share Space: whichever is disabled, the other may be too.
+        // Here only when every command with the key is disabled (Play and Pause share Space).
         const CSourceDlg* source = m_wndSourcePane->Dialog();
         const QString what = action->iconText();
-        statusBar()->showMessage(source->IsOpen() ? tr("%1: not at frame %2").arg(what).arg(source->CurrentFrame())
-                                                  : tr("%1: no video is open (Ctrl+O in the source opens one)").arg(what),
+        statusBar()->showMessage(source->IsOpen()
+                                     ? tr("%1 does nothing at frame %2").arg(what).arg(source->CurrentFrame())
+                                     : tr("%1 needs a video: Ctrl+O in the source pane opens one").arg(what),
                                  5000);
         event->accept();
         return;
@@ -215,6 +212,11 @@ void CMainFrame::CreateDockingWindows()
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
     ShowPreviewStatus();
+    // A zoomed picture scrolls by its arrows rather than step the video.
+    KeepKeysInWidget(m_wndPreviewPane->Dialog(), {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down},
+                     [preview = m_wndPreviewPane->Dialog()] {
+                         return preview->horizontalScrollBar()->maximum() > 0 || preview->verticalScrollBar()->maximum() > 0;
+                     });
     // Shown on the panes' tabs and title bars.
     m_wndPreviewPane->setWindowIcon(KestivoIcon(QStringLiteral("preview")));
     m_wndSourcePane->setWindowIcon(KestivoIcon(QStringLiteral("sourcepane")));

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QActionEvent>
+#include <QApplication>
+#include <QStatusTipEvent>
 #include <QChildEvent>
 #include <QKeyEvent>
 #include <QToolBar>
@@ -107,7 +109,48 @@ private:
     bool m_tabStops;
 };
 
+// Accepts the shortcut check of the keys a widget keeps, so that they reach it as key presses.
+class CKeptKeys : public QObject {
+public:
+    CKeptKeys(QWidget* widget, std::initializer_list<Qt::Key> keys, std::function<bool()> wants)
+        : QObject(widget), m_keys(keys), m_wants(std::move(wants))
+    {
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers others = key->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+        if (others == Qt::NoModifier && m_keys.contains(Qt::Key(key->key())) && (!m_wants || m_wants()))
+            key->accept();
+        return false;
+    }
+
+private:
+    QList<Qt::Key> m_keys;
+    std::function<bool()> m_wants;
+};
+
+bool HasKey(const QAction* action, const QKeySequence& key)
+{
+    return action->shortcuts().contains(key);
+}
+
 }  // namespace
+
+QKeySequence KeyOf(const QKeyEvent& event)
+{
+    return QKeySequence(QKeyCombination(event.modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier), Qt::Key(event.key())));
+}
+
+void KeepKeysInWidget(QWidget* widget, std::initializer_list<Qt::Key> keys, std::function<bool()> wants)
+{
+    new CKeptKeys(widget, keys, std::move(wants));
+}
 
 void NameToolBarButtons(QToolBar* toolBar, bool tabStops)
 {
@@ -137,6 +180,46 @@ CCommandPane::CCommandPane(const QString& title, const QString& objectName, QWid
 }
 
 CCommandPane::~CCommandPane() = default;
+
+QAction* CCommandPane::OwnCommandOverWindowKey(const QKeySequence& key) const
+{
+    QAction* own = nullptr;
+    for (QAction* action : m_actions) {
+        if (action->shortcutContext() == Qt::WidgetWithChildrenShortcut && HasKey(action, key)
+            && (!own || action->isEnabled()))
+            own = action;  // of two sharing a key (Preview and Stop), the enabled one
+    }
+    if (!own)
+        return nullptr;
+    for (const QAction* other : window()->findChildren<QAction*>()) {
+        if (other->shortcutContext() == Qt::WindowShortcut && other->isEnabled() && HasKey(other, key))
+            return own;
+    }
+    return nullptr;
+}
+
+// Two enabled commands answering to one key in the same place would both stay silent: the pane's
+// own command takes the key from a window-wide one (the source's Space and G) while the focus is
+// in the pane. Accepting the shortcut check sends the key here as a key press instead.
+bool CCommandPane::event(QEvent* event)
+{
+    if (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        return QDockWidget::event(event);
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    QAction* own = OwnCommandOverWindowKey(KeyOf(*keyEvent));
+    if (!own)
+        return QDockWidget::event(event);
+    if (event->type() == QEvent::KeyPress) {
+        if (own->isEnabled()) {
+            own->trigger();
+        } else {
+            QStatusTipEvent tip(tr("%1 is not available now").arg(own->iconText()));
+            QApplication::sendEvent(this, &tip);
+        }
+    }
+    keyEvent->accept();
+    return true;
+}
 
 void CCommandPane::SetDialog(QWidget* dialog)
 {

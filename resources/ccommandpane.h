@@ -24,6 +24,7 @@ public:
     virtual void UpdateCommands() = 0;
 
 protected:
+    bool event(QEvent* event) override;
     // objectName names the pane in the saved window state; the toolbar is "<objectName>ToolBar".
     CCommandPane(const QString& title, const QString& objectName, QWidget* parent);
 
@@ -44,6 +45,9 @@ protected:
     void SetCommandEnabled(int id, bool enabled);
 
 private:
+    // The pane's own command with that key when a window-wide command answers to it too.
+    QAction* OwnCommandOverWindowKey(const QKeySequence& key) const;
+
     QWidget* m_body = nullptr;
     QToolBar* m_toolBar = nullptr;
     QHash<int, QAction*> m_actions;

@@ -6,7 +6,12 @@
 #include <QList>
 #include <QKeySequence>
 
+#include <functional>
+#include <initializer_list>
+
+class QKeyEvent;
 class QToolBar;
+class QWidget;
 
 // The action is named "command<id>" and carries the id as its data; its keys work while the
 // widget it is added to (or anything in it) has the focus. icon names ":/icons/<icon>.svg".
@@ -20,3 +25,11 @@ QAction* MakeCommandAction(QObject* parent, int id, const char* icon, const QStr
 // the toolbar's parent (a pane's dialog), so that commands without a key can be reached; Space
 // then presses the focused button.
 void NameToolBarButtons(QToolBar* toolBar, bool tabStops = false);
+
+// The key of a key press as a shortcut would see it (the keypad flag dropped).
+QKeySequence KeyOf(const QKeyEvent& event);
+
+// While the focus is in widget (or anything in it), these keys, alone or with Shift, go to the
+// widget even where a window-wide command answers to them: moving through a view wins over the
+// command. Only while wants() holds, when given (a view that has nothing to scroll leaves them).
+void KeepKeysInWidget(QWidget* widget, std::initializer_list<Qt::Key> keys, std::function<bool()> wants = {});

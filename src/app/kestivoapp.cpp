@@ -88,6 +88,9 @@ CKestivoApp::Start CKestivoApp::InitInstance(const CommandLine& commandLine)
 
     if (!m_startupWarning.isEmpty())
         ShowStartupWarning(m_startupWarning);
+    // The last session's folder and tree width, and its video unless another one is named.
+    if (!m_quitRequested)
+        m_pMainFrame->RestoreWorkspace(video.isEmpty());
     if (!video.isEmpty() && !m_quitRequested) {
         qCInfo(lcApp) << "opening" << video << "named on the command line";
         m_pMainFrame->OpenVideo(video, commandLine.frame.value_or(0));
@@ -229,6 +232,7 @@ int CKestivoApp::ExitInstance(int exitCode)
 {
     if (m_pMainFrame) {
         Profile().setValue(kProfileWindowState, m_pMainFrame->saveState());
+        m_pMainFrame->SaveWorkspace();
         // A grab being written now reaches the library before the library is saved.
         m_pMainFrame->StopCapture();
     }

@@ -29,7 +29,10 @@
 #include <QToolBar>
 #include <QDragEnterEvent>
 #include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QMimeData>
 #include <QStatusBar>
 #include <QMdiArea>
@@ -70,6 +73,44 @@ void CMainFrame::ShowIdleStatus()
             statusBar()->showMessage(idle);
     });
     statusBar()->showMessage(idle);
+}
+
+void CMainFrame::ShowPreviewStatus()
+{
+    CEditDlg* preview = m_wndPreviewPane->Dialog();
+    m_previewStatus = new QLabel(this);
+    m_previewStatus->setObjectName(QStringLiteral("PreviewStatus"));
+    statusBar()->addPermanentWidget(m_previewStatus);
+    connect(preview, &CEditDlg::stateChanged, m_previewStatus, [this, preview] {
+        const CClipObj* clip = preview->Clip();
+        if (!clip || clip->GetImage().IsNull()) {
+            m_previewStatus->clear();
+            return;
+        }
+        m_previewStatus->setText(tr("Preview %1%   %2 \u00D7 %3")
+                                     .arg(qRound(preview->Zoom() * 100))
+                                     .arg(clip->GetImage().GetWidth())
+                                     .arg(clip->GetImage().GetHeight()));
+    });
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event)
+{
+    const QKeySequence key = KeyOf(*event);
+    for (const QAction* action : m_wndSourcePane->findChildren<QAction*>()) {
+        if (action->shortcutContext() != Qt::WindowShortcut || action->isEnabled() || !action->shortcuts().contains(key))
+            continue;
+        // Here only when every command with the key is disabled (Play and Pause share Space).
+        const CSourceDlg* source = m_wndSourcePane->Dialog();
+        const QString what = action->iconText();
+        statusBar()->showMessage(source->IsOpen()
+                                     ? tr("%1 does nothing at frame %2").arg(what).arg(source->CurrentFrame())
+                                     : tr("%1 needs a video: Ctrl+O in the source pane opens one").arg(what),
+                                 5000);
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 // The toolbars whose commands the user may show or hide: the frame's and every pane's.
@@ -164,8 +205,20 @@ void CMainFrame::CreateDockingWindows()
     connect(source, &CSourceDlg::problem, this, &CMainFrame::ReportProblem);
     connect(source, &CSourceDlg::status, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
     connect(source, &CSourceDlg::videoOpened, this, &CMainFrame::ShowLibraryFramesInSource);
+    // A window-wide key needs a visible widget of its action: the frame, when the source pane is
+    // behind a capture pane's tab or closed.
+    for (QAction* action : m_wndSourcePane->findChildren<QAction*>()) {
+        if (action->shortcutContext() == Qt::WindowShortcut)
+            addAction(action);
+    }
     m_wndPreviewPane->Dialog()->SetBackColor(g_SetObj.m_backColor);
     connect(m_wndPreviewPane->Dialog(), &CEditDlg::problem, this, &CMainFrame::ReportProblem);
+    ShowPreviewStatus();
+    // A zoomed picture scrolls by its arrows rather than step the video.
+    KeepKeysInWidget(m_wndPreviewPane->Dialog(), {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down},
+                     [preview = m_wndPreviewPane->Dialog()] {
+                         return preview->horizontalScrollBar()->maximum() > 0 || preview->verticalScrollBar()->maximum() > 0;
+                     });
     // Shown on the panes' tabs and title bars.
     m_wndPreviewPane->setWindowIcon(KestivoIcon(QStringLiteral("preview")));
     m_wndSourcePane->setWindowIcon(KestivoIcon(QStringLiteral("sourcepane")));
@@ -356,8 +409,13 @@ void CMainFrame::OpenVideo(const QString& path, std::uint32_t frame)
         return;
     }
     CSourceDlg* source = m_wndSourcePane->Dialog();
-    if (source->LoadVideo(path, source->Rate(), frame))
-        qCInfo(lcApp) << "opened" << path << "at frame" << source->CurrentFrame();
+    if (!source->LoadVideo(path, source->Rate(), frame))
+        return;
+    qCInfo(lcApp) << "opened" << path << "at frame" << source->CurrentFrame();
+    // Its keys act at once: the picture takes the focus, its pane in front of the capture panes.
+    m_wndSourcePane->show();
+    m_wndSourcePane->raise();
+    source->FocusPicture();
 }
 
 void CMainFrame::ReportProblem(const QString& message)

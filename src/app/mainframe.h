@@ -16,6 +16,7 @@ class CEditPane;
 class CSourcePane;
 class CToolBarCustomizer;
 class QAction;
+class QLabel;
 class QMdiArea;
 class QToolBar;
 
@@ -88,7 +89,19 @@ public:
     // second start asks of the running program.
     void BringForward();
 
+    // The workspace in the profile: the source's video and frame, the library's selected folder
+    // and the width of its tree (workspace.cpp). Kept at exit.
+    void SaveWorkspace();
+    // Puts the library's folder and tree width back, and, with reopenVideo, the last video at its
+    // last frame when the file still exists (a video named on the command line wins over it).
+    void RestoreWorkspace(bool reopenVideo);
+    // The preview's zoom in percent and the picture's size, at the right of the status bar.
+    QLabel* PreviewStatus() const { return m_previewStatus; }
+
 protected:
+    // A window-wide key that reached no command (its command is disabled, say with no video
+    // open) says so in the status bar rather than vanish.
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -110,6 +123,7 @@ private:
     void ApplyLayout();
     void CustomizeToolBars();
     void ShowIdleStatus();
+    void ShowPreviewStatus();
     void CreateDockingWindows();
     void CreateCapturePanes();
     void UpdateCaptureCommands();
@@ -137,4 +151,5 @@ private:
     QMenu* m_panesMenu = nullptr;
     QAction* m_layoutButton = nullptr;
     CToolBarCustomizer* m_customizer = nullptr;
+    QLabel* m_previewStatus = nullptr;
 };

@@ -49,6 +49,10 @@ CChildFrame::CChildFrame(CNodeObj* root, QWidget* parent)
     layout->addWidget(m_wndSplitter, 1);
     setWidget(body);
     setFocusProxy(m_pView);
+    // Their arrows, Home and End move through folders and grabs, not through the video.
+    KeepKeysInWidget(m_pTree, {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End,
+                               Qt::Key_PageUp, Qt::Key_PageDown});
+    KeepKeysInWidget(m_pView, {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End});
     CreateToolBar();
     CreateClipboardCommands();
     setAccessibleName(tr("Image library"));

@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QScopedValueRollback>
@@ -26,6 +27,17 @@ constexpr std::uint32_t kSecondStep = 25;
 constexpr double kRateFactor = 1.1;
 constexpr int kTimerMs = 40;
 
+// "m:ss.cc", with hours in front from an hour on.
+QString ClockText(double seconds)
+{
+    const auto centis = std::int64_t(std::max(seconds, 0.0) * 100 + 0.5);
+    const std::int64_t s = centis / 100, minutes = s / 60, hours = minutes / 60;
+    const QString rest = QStringLiteral("%1.%2").arg(s % 60, 2, 10, QLatin1Char('0')).arg(centis % 100, 2, 10, QLatin1Char('0'));
+    if (hours > 0)
+        return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes % 60, 2, 10, QLatin1Char('0')).arg(rest);
+    return QStringLiteral("%1:%2").arg(minutes).arg(rest);
+}
+
 }  // namespace
 
 CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
@@ -35,16 +47,24 @@ CSourceDlg::CSourceDlg(QWidget* parent) : QWidget(parent)
     setAutoFillBackground(true);
     m_timecode = new CTimecodectrlctrl(this);
     m_videoArea = new CVideoArea(this);
-    connect(m_videoArea, &CVideoArea::fileDropped, this, [this](const QString& path) { LoadVideo(path, m_rate, 0); });
+    connect(m_videoArea, &CVideoArea::fileDropped, this, [this](const QString& path) {
+        if (LoadVideo(path, m_rate, 0))
+            FocusPicture();
+    });
+    m_videoArea->setFocusPolicy(Qt::ClickFocus);
     m_slider = new CMarkSlider(this);
     m_slider->setObjectName(QStringLiteral("PositionSlider"));
     m_slider->setRange(0, 0);
     m_slider->setPageStep(10);
     m_slider->setSingleStep(1);
     m_slider->setEnabled(false);
-    m_slider->setToolTip(tr("Position: arrow keys step one frame, Page Up and Page Down ten; I and O set the "
+    m_slider->setToolTip(tr("Position: a click jumps there, arrow keys step one frame, Page Up and Page Down ten; I and O set the "
                             "In and Out marks (the brackets), ticks below show frames the library holds"));
     connect(m_slider, &QSlider::valueChanged, this, &CSourceDlg::OnSliderMoved);
+    m_statusLine = new QLabel(this);
+    m_statusLine->setObjectName(QStringLiteral("SourceStatusLine"));
+    m_statusLine->setAlignment(Qt::AlignCenter);
+    m_statusLine->setTextFormat(Qt::PlainText);
 
     SetBackColor(g_SetObj.m_backColor);
     m_pGraph = std::make_unique<CDSGraph>();
@@ -135,7 +155,13 @@ void CSourceDlg::OpenVideoFile()
                                                       nullptr, kVideoFileDialogOptions);
     if (path.isEmpty())
         return;
-    LoadVideo(path, m_rate, 0);
+    if (LoadVideo(path, m_rate, 0))
+        FocusPicture();
+}
+
+void CSourceDlg::FocusPicture()
+{
+    m_videoArea->setFocus(Qt::OtherFocusReason);
 }
 
 void CSourceDlg::ShowClip(const CClipObj& item)
@@ -217,23 +243,45 @@ void CSourceDlg::ResetRate()
 {
     m_rate = 1.0;
     m_pGraph->SetRate(m_rate);
+    ShowStatusLine();
 }
 
 void CSourceDlg::RateUp()
 {
     m_rate *= kRateFactor;
     m_pGraph->SetRate(m_rate);
+    ShowStatusLine();
 }
 
 void CSourceDlg::RateDown()
 {
     m_rate /= kRateFactor;
     m_pGraph->SetRate(m_rate);
+    ShowStatusLine();
 }
 
 void CSourceDlg::ShowTimecode()
 {
     m_timecode->SetTimecode(m_fileInfo.GetSysRef().FrameToTCString(m_curFrame));
+    ShowStatusLine();
+}
+
+void CSourceDlg::ShowStatusLine()
+{
+    if (!IsOpen()) {
+        m_statusLine->clear();
+        return;
+    }
+    const CSysRef ref = m_fileInfo.GetSysRef();
+    const auto count = std::uint32_t(std::max<std::int64_t>(m_fileInfo.GetFrameCount(), 0));
+    QStringList parts{QFileInfo(m_fileInfo.GetFileName()).fileName(), tr("frame %1 of %2").arg(m_curFrame).arg(count),
+                      QStringLiteral("%1 / %2").arg(ClockText(ref.FrameToSec(m_curFrame)), ClockText(ref.FrameToSec(count)))};
+    const QString rate = QString::number(m_rate, 'f', 2);
+    if (rate != QLatin1String("1.00"))
+        parts.append(rate + QChar(0x00D7));
+    const QString text = parts.join(QStringLiteral("   "));
+    if (m_statusLine->text() != text)
+        m_statusLine->setText(text);
 }
 
 // Follows playback. Everything else that changes the position or the state reports it itself, so
@@ -294,10 +342,12 @@ void CSourceDlg::LayoutControls()
 {
     const QSize t = m_timecode->sizeHint().expandedTo(QSize(180, 32));
     const int sliderHeight = m_slider->sizeHint().height();
+    const int lineHeight = m_statusLine->fontMetrics().height() + 4;
     m_timecode->setGeometry((width() - t.width()) / 2, 5, t.width(), t.height());
-    m_slider->setGeometry(0, height() - sliderHeight, width(), sliderHeight);
+    m_statusLine->setGeometry(0, height() - lineHeight, width(), lineHeight);
+    m_slider->setGeometry(0, height() - lineHeight - sliderHeight, width(), sliderHeight);
     const int top = t.height() + 10;
-    m_videoArea->setGeometry(5, top, std::max(1, width() - 10), std::max(1, height() - sliderHeight - 5 - top));
+    m_videoArea->setGeometry(5, top, std::max(1, width() - 10), std::max(1, height() - lineHeight - sliderHeight - 5 - top));
     m_pGraph->SetVideoWindow(m_videoArea);
 }
 

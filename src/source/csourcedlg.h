@@ -18,6 +18,7 @@ class CMarkSlider;
 class CRangeGrab;
 class CTimecodectrlctrl;
 class CVideoArea;
+class QLabel;
 class QProgressDialog;
 class QSlider;
 
@@ -36,8 +37,10 @@ public:
     // Opens path at frame with the rate; false (with problem() emitted) when it cannot be opened,
     // and the file open before stays open.
     bool LoadVideo(const QString& path, double rate, std::uint32_t frame);
-    // Asks for a file and opens it at frame 0.
+    // Asks for a file and opens it at frame 0; the keyboard focus then goes to its picture.
     void OpenVideoFile();
+    // The keyboard focus to the video's picture, where the keys of the source act.
+    void FocusPicture();
     // Brings the source to the item's video and frame (reopening only when it is another file).
     void ShowClip(const CClipObj& item);
     // Writes the current frame into the image directory and hands its item to the clip sink.
@@ -90,6 +93,9 @@ public:
     QSlider* Slider() const;
     CMarkSlider* MarkSlider() const { return m_slider; }
     CTimecodectrlctrl* Timecode() const { return m_timecode; }
+    // Under the slider: the file's name, "frame N of T", the position and the duration, and the
+    // rate when it is not 1.
+    QLabel* StatusLine() const { return m_statusLine; }
     void SetBackColor(ColorRef color);
     QSize sizeHint() const override { return QSize(480, 420); }
 
@@ -119,6 +125,7 @@ private:
     void OnSliderMoved(int position);
     void LayoutControls();
     void ShowTimecode();
+    void ShowStatusLine();
 
     CFileInfo m_fileInfo;
     std::unique_ptr<CDSGraph> m_pGraph;
@@ -128,6 +135,7 @@ private:
     double m_rate = 1.0;
     CMarkSlider* m_slider = nullptr;
     CTimecodectrlctrl* m_timecode = nullptr;
+    QLabel* m_statusLine = nullptr;
     CVideoArea* m_videoArea = nullptr;
     QTimer m_timer;
     ClipSink m_clipSink;

@@ -56,6 +56,11 @@ CSourcePane::CSourcePane(QWidget* parent)
     AddSourceCommand(ID_SOURCE_GRAB, "grab", tr("Grab Image"), tr("Grab Image"), Qt::Key_G, nullptr);
     connect(Action(ID_SOURCE_GRAB), &QAction::triggered, m_pDlg, [this] { m_pDlg->GrabFrame(); });
     AddCopyFrameCommand();
+    // Playing, stepping and grabbing answer anywhere in the main window, not only in the pane,
+    // unless the widget with the focus uses the key itself (it keeps it, see KeepKeysInWidget).
+    for (const int id : {ID_SOURCE_PLAY, ID_SOURCE_PAUSE, ID_SOURCE_HEAD, ID_SOURCE_PREVSEC, ID_SOURCE_PREVFRAME,
+                         ID_SOURCE_NEXTFRAME, ID_SOURCE_NEXTSEC, ID_SOURCE_TAIL, ID_SOURCE_GRAB})
+        Action(id)->setShortcutContext(Qt::WindowShortcut);
 
     connect(m_pDlg, &CSourceDlg::stateChanged, this, &CSourcePane::UpdateCommands);
     // Each new position once, so that a session of keys can be followed in the log; the ticks of

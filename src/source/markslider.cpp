@@ -1,5 +1,6 @@
 #include "markslider.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
@@ -39,15 +40,43 @@ void CMarkSlider::SetGrabbedFrames(std::vector<std::uint32_t> frames)
     update();
 }
 
-int CMarkSlider::PositionOf(std::uint32_t frame) const
+CMarkSlider::Track CMarkSlider::HandleTrack() const
 {
     QStyleOptionSlider option;
     initStyleOption(&option);
     const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
     const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
-    const int span = std::max(1, groove.width() - handle.width());
-    return groove.x() + handle.width() / 2
-         + QStyle::sliderPositionFromValue(minimum(), maximum(), int(frame), span, option.upsideDown);
+    return {groove.x() + handle.width() / 2, std::max(1, groove.width() - handle.width()), option.upsideDown};
+}
+
+int CMarkSlider::PositionOf(std::uint32_t frame) const
+{
+    const Track track = HandleTrack();
+    return track.start + QStyle::sliderPositionFromValue(minimum(), maximum(), int(frame), track.span, track.upsideDown);
+}
+
+int CMarkSlider::ValueAt(int x) const
+{
+    // Over the whole groove, as the user sees it: a click three quarters along is three quarters
+    // through the file. The handle's middle is never more than half its width from there.
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    return QStyle::sliderValueFromPosition(minimum(), maximum(), x - groove.x(), std::max(1, groove.width()),
+                                           option.upsideDown);
+}
+
+void CMarkSlider::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && isEnabled() && maximum() > minimum()) {
+        QStyleOptionSlider option;
+        initStyleOption(&option);
+        const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+        if (!handle.contains(event->position().toPoint()))
+            setValue(ValueAt(event->position().toPoint().x()));
+    }
+    // The handle now stands under the pointer, so the slider's own handling starts a drag.
+    QSlider::mousePressEvent(event);
 }
 
 void CMarkSlider::paintEvent(QPaintEvent* event)

@@ -23,12 +23,24 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
+    // The frame at x along the groove.
+    int ValueAt(int x) const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // A click on the groove jumps there (and the handle follows the drag), as players do; the
+    // page of ten frames stays with Page Up and Page Down.
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     // The x of a frame's place: the middle of the handle when it stands there.
     int PositionOf(std::uint32_t frame) const;
+    struct Track {
+        int start;  // the handle's middle at the minimum
+        int span;   // pixels from there to its middle at the maximum
+        bool upsideDown;
+    };
+    Track HandleTrack() const;
 
     std::uint32_t m_in = 0;
     std::uint32_t m_out = 0;

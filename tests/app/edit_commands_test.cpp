@@ -17,8 +17,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -148,4 +150,15 @@ TEST_F(EditCommands, TheEditMenuMovesItemsAndTheSettingsFileKeepsTheMove)
     ASSERT_EQ(root.GetChildList().GetAt(1)->GetClipList().GetCount(), 2u);
     EXPECT_EQ(root.GetChildList().GetAt(1)->GetClipList().GetAt(0)->GetPath(), m_dir.filePath(QStringLiteral("w40.png")));
     frame.StopCapture();
+}
+
+TEST_F(EditCommands, TheStatusBarTellsThePreviewsZoomAndPictureSize)
+{
+    CMainFrame frame;
+    frame.SetQuiet(true);
+    frame.OnPreviewClip(From()->GetClipList().GetAt(0));
+    const QString text = frame.PreviewStatus()->text();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Preview \\d+%   40 \u00D7 30$")).match(text).hasMatch()) << text.toStdString();
+    frame.PreviewPane()->Dialog()->ShowOriginalSize();
+    EXPECT_EQ(frame.PreviewStatus()->text(), QStringLiteral("Preview 100%   40 \u00D7 30"));
 }

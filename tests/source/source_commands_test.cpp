@@ -8,9 +8,12 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QUrl>
 
 using namespace kestivo::ids;
@@ -241,4 +244,34 @@ TEST_F(SourceCommands, PauseLinesTheCounterUpWithTheScreen)
     beyond.SetNumber(-3);
     Dlg().ShowClip(beyond);
     EXPECT_EQ(Dlg().CurrentFrame(), 0u);
+}
+
+TEST_F(SourceCommands, StatusLineTellsWhereAndAClickOnTheGrooveJumpsThere)
+{
+    ASSERT_TRUE(Dlg().LoadVideo(Video("status.mpg", 500), 1.0, 0));
+    for (int i = 0; i < 40; ++i)
+        Dlg().NextFrame();
+    EXPECT_EQ(Dlg().StatusLine()->text(), QStringLiteral("status.mpg   frame 40 of 500   0:01.60 / 0:20.00"));
+    Dlg().RateUp();
+    Dlg().RateUp();
+    EXPECT_TRUE(Dlg().StatusLine()->text().endsWith(QStringLiteral("   1.21\u00D7"))) << Dlg().StatusLine()->text().toStdString();
+    Dlg().ResetRate();
+    EXPECT_FALSE(Dlg().StatusLine()->text().contains(QChar(0x00D7)));
+
+    // Three quarters along the groove, away from the handle: there, not a page of ten frames on.
+    QSlider* slider = Dlg().Slider();
+    QStyleOptionSlider option;
+    option.initFrom(slider);
+    option.orientation = Qt::Horizontal;
+    const QRect groove = slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, slider);
+    QTest::mouseClick(slider, Qt::LeftButton, {}, QPoint(groove.x() + groove.width() * 3 / 4, slider->height() / 2));
+    EXPECT_NEAR(double(Dlg().CurrentFrame()), 374.0, 5.0);
+    EXPECT_EQ(slider->value(), int(Dlg().CurrentFrame()));
+    EXPECT_TRUE(Dlg().StatusLine()->text().contains(QStringLiteral("frame %1 of 500").arg(Dlg().CurrentFrame())));
+
+    // Page Down keeps its page of ten frames.
+    slider->setFocus();
+    const std::uint32_t at = Dlg().CurrentFrame();
+    QTest::keyClick(slider, Qt::Key_PageDown);
+    EXPECT_EQ(Dlg().CurrentFrame(), at - 10);
 }

@@ -26,6 +26,8 @@ bool IsV4l2Path(const QString& identity)
 // The first wait after a drop and the longest one, in milliseconds.
 constexpr int kFirstRetryMs = 500;
 constexpr int kLastRetryMs = 8000;
+// How long a playing network channel may go without a frame before it counts as dropped.
+constexpr qint64 kStallMs = 12000;
 
 }  // namespace
 
@@ -98,7 +100,8 @@ long CCapBase::Impl::Start(int channel)
     CapChan& chan = *chans[std::size_t(channel)];
     const QString& name = chan.info.name;
     ++chan.generation;
-    chan.producedAtStart = chan.feed->Produced();
+    chan.producedAtStart = chan.lastProduced = chan.feed->Produced();
+    chan.sinceFrame.start();
     if (!chan.info.available || (!chan.info.isTest && !chan.info.isNetwork && !chan.info.device))
         return FailStart(channel, QStringLiteral("%1 is not connected").arg(name));
     QString message;
@@ -298,4 +301,20 @@ void CCapBase::Impl::SaveNetChans() const
             cameras.append({chan->info.name, chan->info.address});
     }
     capprofile::SetNetCameras(cameras);
+}
+
+void CCapBase::Impl::CheckStalls()
+{
+    for (std::size_t i = 0; i < chans.size(); ++i) {
+        CapChan& chan = *chans[i];
+        if (!chan.info.isNetwork || !chan.pipeline || !chan.wantPlaying)
+            continue;
+        const quint64 produced = chan.feed->Produced();
+        if (produced != chan.lastProduced) {
+            chan.lastProduced = produced;
+            chan.sinceFrame.start();
+        } else if (chan.sinceFrame.elapsed() > kStallMs) {
+            Reconnect(int(i), QStringLiteral("no picture for %1 s").arg(kStallMs / 1000));
+        }
+    }
 }

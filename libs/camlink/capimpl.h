@@ -8,6 +8,7 @@
 #include "chanview.h"
 #include "devicewatch.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QPointer>
 #include <mutex>
@@ -32,6 +33,10 @@ struct CapChan {
     bool reconnecting = false;
     int retryDelayMs = 0;
     quint64 producedAtStart = 0;
+    // The frame count when it last moved, and since when: a stream that stalls without an error
+    // (a camera that lost power behind a router) counts as dropped.
+    quint64 lastProduced = 0;
+    QElapsedTimer sinceFrame;
 };
 
 struct CCapBase::Impl {
@@ -54,6 +59,8 @@ struct CCapBase::Impl {
     // A network channel dropped: torn down now, started again after the back-off.
     void Reconnect(int channel, const QString& why);
     void SaveNetChans() const;
+    // Every few seconds: a playing network channel without a new frame for too long reconnects.
+    void CheckStalls();
     // A network channel's failure in words, without its credentials.
     QString NetStopMessage(const CapChan& chan, const BusEvent& event) const;
     void OnBusEvent(int channel, quint64 generation, const BusEvent& event);

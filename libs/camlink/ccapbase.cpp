@@ -9,6 +9,8 @@
 #include "formatlist.h"
 #include "netaddress.h"
 
+#include <QTimer>
+
 #include <algorithm>
 
 CCapBase::CCapBase(QObject* parent) : QObject(parent), d(std::make_unique<Impl>())
@@ -43,6 +45,9 @@ CCapBase::CCapBase(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(
         chan->feed = std::make_unique<CChanFeed>(int(i));
         d->chans.push_back(std::move(chan));
     }
+    auto* stalls = new QTimer(this);
+    connect(stalls, &QTimer::timeout, this, [this] { d->CheckStalls(); });
+    stalls->start(2000);
 }
 
 CCapBase::~CCapBase()

@@ -45,7 +45,8 @@ struct CapChanStats {
 //
 // A network camera that drops (error or end of stream) while it plays is not stopped: its view
 // says it is reconnecting and it is started again after 0.5 s, then after twice the last wait up
-// to 8 s, until a frame comes (the wait starts again from 0.5 s) or the user stops it. Its frame
+// to 8 s, until a frame comes (the wait starts again from 0.5 s) or the user stops it. A stream
+// that stays silent for 12 s without an error counts as dropped too. Its frame
 // callback stays set meanwhile, so a grab requested during the wait takes the first frame after.
 // Only what waiting cannot mend stops it: wrong credentials, a stream without video.
 //

@@ -2,6 +2,7 @@
 #include "captesthelpers.h"
 #include "ccamdlg.h"
 #include "ccampane.h"
+#include "chanview.h"
 #include "channelchooser.h"
 #include "netcamdlg.h"
 #include "netservers.h"
@@ -13,7 +14,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTest>
 
 using namespace kestivo::ids;
@@ -61,6 +61,8 @@ TEST_F(NetCam, AGrabFromEachKindOfServerWritesAFileNamedAfterTheChannel)
     }
 }
 
+// A camera that goes away shows "reconnecting" and comes back by itself; a grab asked meanwhile
+// takes the first frame after.
 TEST_F(NetCam, AGrabAskedWhileReconnectingTakesTheFirstFrameBack)
 {
     auto http = std::make_unique<MjpegTestServer>();
@@ -75,6 +77,9 @@ TEST_F(NetCam, AGrabAskedWhileReconnectingTakesTheFirstFrameBack)
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture.GetChanStats(channel).produced > 0; }, 10000));
     http.reset();
     ASSERT_TRUE(QTest::qWaitFor([&] { return capture.IsChanReconnecting(channel); }, 10000));
+    auto* view = pane.findChild<CChanView*>();
+    ASSERT_TRUE(view);
+    EXPECT_EQ(view->Message(), QStringLiteral("Shed: reconnecting..."));
     EXPECT_TRUE(pane.Action(ID_CAM_GRAB)->isEnabled());
     pane.Action(ID_CAM_GRAB)->trigger();
     QTest::qWait(700);
@@ -83,6 +88,9 @@ TEST_F(NetCam, AGrabAskedWhileReconnectingTakesTheFirstFrameBack)
     ASSERT_TRUE(http->Listen(port));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !clips.empty(); }, 15000));
     EXPECT_EQ(clips[0]->GetPath(), m_images.filePath(QStringLiteral("Shed_1.png")));
+    EXPECT_FALSE(capture.IsChanReconnecting(channel));
+    EXPECT_TRUE(view->Message().isEmpty());
+    EXPECT_TRUE(pane.Action(ID_CAM_STOP)->isEnabled());  // never stopped on the way
 }
 
 // Only an address that gave a picture is accepted; each failure is shown and keeps the dialog open.
@@ -90,9 +98,6 @@ TEST_F(NetCam, TheDialogAcceptsOnlyAnAddressThatGivesVideo)
 {
     MjpegTestServer http;
     ASSERT_TRUE(http.Listen());
-    MjpegTestServer locked;
-    locked.SetUnauthorised(true);
-    ASSERT_TRUE(locked.Listen());
     quint16 closed = 0;
     {
         QTcpServer server;
@@ -103,11 +108,8 @@ TEST_F(NetCam, TheDialogAcceptsOnlyAnAddressThatGivesVideo)
         QString name, address;
         const char* problem;  // empty: accepted
     } cases[] = {
-        {QStringLiteral("Cam"), http.Url(QStringLiteral("/wrong")), "not found"},
         {QStringLiteral("Cam"), QStringLiteral("http://127.0.0.1:%1/cam").arg(closed), "refused"},
-        {QStringLiteral("Cam"), locked.Url(), "unauthorised"},
         {QStringLiteral("Taken"), http.Url(), "already"},
-        {QString(), http.Url(), "name"},
         {QStringLiteral("Cam"), QStringLiteral("not an address"), "not an address"},
         {QStringLiteral("Cam"), http.Url(), ""},
     };
@@ -118,7 +120,6 @@ TEST_F(NetCam, TheDialogAcceptsOnlyAnAddressThatGivesVideo)
         dialog.findChild<QLineEdit*>(QStringLiteral("Name"))->setText(c.name);
         dialog.findChild<QLineEdit*>(QStringLiteral("Address"))->setText(c.address);
         dialog.show();
-        QSignalSpy checked(&dialog, &CNetCamDlg::checked);
         dialog.accept();
         ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog.IsChecking(); }, 10000));
         if (*c.problem) {

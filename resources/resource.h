@@ -92,6 +92,11 @@ inline constexpr int IDC_SOURCE_TOOLBAR = 317;
 inline constexpr int IDC_CAM_PANE_FIRST = 312;  // capture pane i is 312 + i
 inline constexpr int kMaxCamPanes = 4;
 
+// Network cameras and the choice of channels with panes (main frame, Capture menu).
+inline constexpr int ID_NET_CAMERA_ADD = 32830;
+inline constexpr int ID_NET_CAMERA_REMOVE = 32831;
+inline constexpr int ID_CHOOSE_CHANNELS = 32832;
+
 // Application looks, stored in the profile as "ApplicationLook".
 inline constexpr int ID_VIEW_APPLOOK_FIRST = 210;
 inline constexpr int ID_VIEW_APPLOOK_LAST = 218;

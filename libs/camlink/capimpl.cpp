@@ -6,10 +6,15 @@
 #include "capprofile.h"
 #include "chancontrols.h"
 #include "formatlist.h"
+#include "netaddress.h"
+#include "netsource.h"
 #include "usermessages.h"
 #include "v4l2controls.h"
 
 #include <QFile>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -18,11 +23,17 @@ bool IsV4l2Path(const QString& identity)
     return identity.startsWith(QLatin1String("/dev/video"));
 }
 
+// The first wait after a drop and the longest one, in milliseconds.
+constexpr int kFirstRetryMs = 500;
+constexpr int kLastRetryMs = 8000;
+// How long a playing network channel may go without a frame before it counts as dropped.
+constexpr qint64 kStallMs = 12000;
+
 }  // namespace
 
 CapChan* CCapBase::Impl::Find(int channel)
 {
-    if (channel < 0 || std::size_t(channel) >= chans.size()) {
+    if (channel < 0 || std::size_t(channel) >= chans.size() || chans[std::size_t(channel)]->info.removed) {
         error = QStringLiteral("there is no channel %1").arg(channel);
         return nullptr;
     }
@@ -37,6 +48,8 @@ long CCapBase::Impl::Fail(const QString& message)
 
 GstElement* CCapBase::Impl::MakeSource(const CapChan& chan, QString* message) const
 {
+    if (chan.info.isNetwork)
+        return MakeNetSource(chan.info.address, message);
     if (!chan.info.isTest) {
         GstElement* source = gst_device_create_element(chan.info.device.get(), nullptr);
         if (!source)
@@ -67,13 +80,15 @@ PipelineSetup CCapBase::Impl::Setup(int channel, const CapChan& chan)
     PipelineSetup setup;
     setup.isTest = chan.info.isTest;
     setup.formatCaps = chan.format.ToCaps();
-    if (!chan.info.isTest && chan.format.IsDefault()) {
+    if (!chan.info.isTest && !chan.info.isNetwork && chan.format.IsDefault()) {
         GstCapsPtr caps(gst_device_get_caps(chan.info.device.get()));
         setup.formatCaps = DefaultDeviceCaps(caps.get());
     }
-    setup.jpeg = !chan.info.isTest && setup.formatCaps.startsWith(QLatin1String("image/jpeg"));
+    setup.jpeg = !chan.info.isTest && !chan.info.isNetwork && setup.formatCaps.startsWith(QLatin1String("image/jpeg"));
     setup.feed = chan.feed.get();
     setup.context = q;
+    if (chan.info.isNetwork)
+        setup.address = chan.info.address;
     setup.onBusEvent = [this, channel, generation = chan.generation](const BusEvent& event) {
         OnBusEvent(channel, generation, event);
     };
@@ -85,7 +100,9 @@ long CCapBase::Impl::Start(int channel)
     CapChan& chan = *chans[std::size_t(channel)];
     const QString& name = chan.info.name;
     ++chan.generation;
-    if (!chan.info.available || (!chan.info.isTest && !chan.info.device))
+    chan.producedAtStart = chan.lastProduced = chan.feed->Produced();
+    chan.sinceFrame.start();
+    if (!chan.info.available || (!chan.info.isTest && !chan.info.isNetwork && !chan.info.device))
         return FailStart(channel, QStringLiteral("%1 is not connected").arg(name));
     QString message;
     GstElement* source = MakeSource(chan, &message);
@@ -97,15 +114,18 @@ long CCapBase::Impl::Start(int channel)
 
     // Devices expose their controls once open (READY), so the remembered ones go in between.
     BusEvent failure;
-    const bool isDevice = !chan.info.isTest;
+    const bool isDevice = !chan.info.isTest && !chan.info.isNetwork;
+    auto failed = [&] {
+        return chan.info.isNetwork ? NetStopMessage(chan, failure) : StopMessage(name, failure, isDevice, false);
+    };
     if (!chan.pipeline->SetState(GST_STATE_READY, &failure))
-        return FailStart(channel, StopMessage(name, failure, isDevice, false));
+        return FailStart(channel, failed());
     chan.usesDeviceBalance = isDevice && chan.pipeline->DeviceBalance();
     ApplyRememberedControls(chan);
     if (!chan.pipeline->SetState(GST_STATE_PLAYING, &failure))
-        return FailStart(channel, StopMessage(name, failure, isDevice, false));
-    if (chan.view)
-        chan.view->SetMessage({});
+        return FailStart(channel, failed());
+    if (chan.view && !chan.reconnecting)
+        chan.view->SetMessage({});  // while reconnecting, the first frame clears it
     return 0;
 }
 
@@ -120,6 +140,11 @@ void CCapBase::Impl::TearDown(CapChan& chan, const QString& message)
 long CCapBase::Impl::FailStart(int channel, const QString& message)
 {
     CapChan& chan = *chans[std::size_t(channel)];
+    if (chan.info.isNetwork && chan.reconnecting && chan.wantPlaying) {
+        Reconnect(channel, message);
+        return 0;
+    }
+    chan.wantPlaying = false;
     TearDown(chan, message);
     qCInfo(lcCamlink) << "channel" << channel << "did not start:" << message;
     QMetaObject::invokeMethod(
@@ -135,7 +160,10 @@ long CCapBase::Impl::FailStart(int channel, const QString& message)
 
 void CCapBase::Impl::StopByItself(int channel, const QString& message)
 {
-    TearDown(*chans[std::size_t(channel)], message);
+    CapChan& chan = *chans[std::size_t(channel)];
+    chan.wantPlaying = false;
+    chan.reconnecting = false;
+    TearDown(chan, message);
     qCInfo(lcCamlink) << "channel" << channel << "stopped:" << message;
     Q_EMIT q->chanStopped(channel, message);
 }
@@ -145,6 +173,14 @@ void CCapBase::Impl::OnBusEvent(int channel, quint64 generation, const BusEvent&
     CapChan& chan = *chans[std::size_t(channel)];
     if (!chan.pipeline || chan.generation != generation)
         return;  // from a pipeline that is gone already
+    if (chan.info.isNetwork) {
+        const QString message = NetStopMessage(chan, event);
+        if (chan.wantPlaying && (event.kind == BusEvent::EndOfStream || !IsNetFailureLasting(ClassifyNetError(event))))
+            Reconnect(channel, message);
+        else
+            StopByItself(channel, message);
+        return;
+    }
     if (!event.debug.isEmpty())
         qCInfo(lcCamlink) << "channel" << channel << event.text << event.debug;
     const bool isDevice = !chan.info.isTest;
@@ -226,5 +262,59 @@ void CCapBase::Impl::ApplyRememberedControls(CapChan& chan)
     for (auto it = remembered.cbegin(); it != remembered.cend(); ++it) {
         if (!WriteControl(balance, it.key(), it.value()))
             qCInfo(lcCamlink) << chan.info.name << "has no control" << it.key() << "any more";
+    }
+}
+
+QString CCapBase::Impl::NetStopMessage(const CapChan& chan, const BusEvent& event) const
+{
+    if (event.kind == BusEvent::EndOfStream)
+        return QStringLiteral("%1: the stream ended").arg(chan.info.name);
+    const BusEvent scrubbed{event.kind, event.domain, event.code, ScrubAddress(event.text, chan.info.address),
+                            ScrubAddress(event.debug, chan.info.address)};
+    if (!scrubbed.debug.isEmpty())
+        qCInfo(lcCamlink) << chan.info.name << scrubbed.text << scrubbed.debug;
+    return NetFailureMessage(ClassifyNetError(scrubbed), chan.info.name, scrubbed.text);
+}
+
+void CCapBase::Impl::Reconnect(int channel, const QString& why)
+{
+    CapChan& chan = *chans[std::size_t(channel)];
+    const bool hadFrames = chan.feed->Produced() > chan.producedAtStart;
+    chan.retryDelayMs = hadFrames || chan.retryDelayMs == 0 ? kFirstRetryMs : std::min(chan.retryDelayMs * 2, kLastRetryMs);
+    chan.reconnecting = true;
+    const QString message = QStringLiteral("%1: reconnecting...").arg(chan.info.name);
+    TearDown(chan, message);
+    qCInfo(lcCamlink) << "channel" << channel << "dropped (" << why << "), reconnecting in" << chan.retryDelayMs << "ms";
+    QTimer::singleShot(chan.retryDelayMs, q, [this, channel, generation = ++chan.generation] {
+        CapChan& now = *chans[std::size_t(channel)];
+        if (now.generation == generation && now.wantPlaying && !now.pipeline && !now.info.removed)
+            Start(channel);
+    });
+    Q_EMIT q->chanReconnecting(channel, message);
+}
+
+void CCapBase::Impl::SaveNetChans() const
+{
+    QList<capprofile::NetCamera> cameras;
+    for (const auto& chan : chans) {
+        if (chan->info.isNetwork && !chan->info.removed)
+            cameras.append({chan->info.name, chan->info.address});
+    }
+    capprofile::SetNetCameras(cameras);
+}
+
+void CCapBase::Impl::CheckStalls()
+{
+    for (std::size_t i = 0; i < chans.size(); ++i) {
+        CapChan& chan = *chans[i];
+        if (!chan.info.isNetwork || !chan.pipeline || !chan.wantPlaying)
+            continue;
+        const quint64 produced = chan.feed->Produced();
+        if (produced != chan.lastProduced) {
+            chan.lastProduced = produced;
+            chan.sinceFrame.start();
+        } else if (chan.sinceFrame.elapsed() > kStallMs) {
+            Reconnect(int(i), QStringLiteral("no picture for %1 s").arg(kStallMs / 1000));
+        }
     }
 }

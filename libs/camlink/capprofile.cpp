@@ -73,4 +73,32 @@ void ForgetControls(const QString& identity)
     Profile().remove(ChannelGroup(identity) + QStringLiteral("/Controls"));
 }
 
+QList<NetCamera> NetCameras()
+{
+    QSettings profile = Profile();
+    QList<NetCamera> cameras;
+    const int count = profile.beginReadArray(QStringLiteral("Capture/NetworkCameras"));
+    for (int i = 0; i < count; ++i) {
+        profile.setArrayIndex(i);
+        NetCamera camera{profile.value(QStringLiteral("Name")).toString(), profile.value(QStringLiteral("Address")).toString()};
+        if (!camera.name.isEmpty() && !camera.address.isEmpty())
+            cameras.append(camera);
+    }
+    profile.endArray();
+    return cameras;
+}
+
+void SetNetCameras(const QList<NetCamera>& cameras)
+{
+    QSettings profile = Profile();
+    profile.remove(QStringLiteral("Capture/NetworkCameras"));
+    profile.beginWriteArray(QStringLiteral("Capture/NetworkCameras"), int(cameras.size()));
+    for (int i = 0; i < cameras.size(); ++i) {
+        profile.setArrayIndex(i);
+        profile.setValue(QStringLiteral("Name"), cameras[i].name);
+        profile.setValue(QStringLiteral("Address"), cameras[i].address);
+    }
+    profile.endArray();
+}
+
 }  // namespace capprofile

@@ -5,6 +5,7 @@
 #include "capformat.h"
 
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -20,5 +21,14 @@ void SetFormat(const QString& identity, const CapFormat& format);
 QHash<QString, int> Controls(const QString& identity);
 void SetControl(const QString& identity, const QString& control, int value);
 void ForgetControls(const QString& identity);
+
+// The network cameras the user added, in the order added: "Capture/NetworkCameras", an array of
+// name and address. The address keeps its credentials: the camera needs them at every start.
+struct NetCamera {
+    QString name;
+    QString address;
+};
+QList<NetCamera> NetCameras();
+void SetNetCameras(const QList<NetCamera>& cameras);
 
 }  // namespace capprofile

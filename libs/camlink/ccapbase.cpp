@@ -1,11 +1,15 @@
 #include "ccapbase.h"
 
+#include "camlinklog.h"
 #include "capdialogs.h"
 #include "capimpl.h"
 #include "capprofile.h"
 #include "chancontrols.h"
 #include "chanview.h"
 #include "formatlist.h"
+#include "netaddress.h"
+
+#include <QTimer>
 
 #include <algorithm>
 
@@ -21,6 +25,19 @@ CCapBase::CCapBase(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(
             this, [this](bool added, std::shared_ptr<GstDevice> device) { d->OnDevice(added, device); });
         infos = EnumerateDevices(d->watch->Monitor());
     }
+    for (const capprofile::NetCamera& camera : capprofile::NetCameras()) {
+        const bool taken = std::any_of(infos.cbegin(), infos.cend(), [&](const ChannelInfo& info) { return info.name == camera.name; });
+        if (taken) {
+            qCWarning(lcCamlink) << "network camera" << camera.name << "skipped: a device has that name";
+            continue;
+        }
+        ChannelInfo info;
+        info.name = camera.name;
+        info.identity = QStringLiteral("net:") + camera.name;
+        info.isNetwork = true;
+        info.address = camera.address;
+        infos.append(std::move(info));
+    }
     for (qsizetype i = 0; i < infos.size(); ++i) {
         auto chan = std::make_unique<CapChan>();
         chan->info = std::move(infos[i]);
@@ -28,6 +45,9 @@ CCapBase::CCapBase(QObject* parent) : QObject(parent), d(std::make_unique<Impl>(
         chan->feed = std::make_unique<CChanFeed>(int(i));
         d->chans.push_back(std::move(chan));
     }
+    auto* stalls = new QTimer(this);
+    connect(stalls, &QTimer::timeout, this, [this] { d->CheckStalls(); });
+    stalls->start(2000);
 }
 
 CCapBase::~CCapBase()
@@ -42,15 +62,83 @@ CCapBase::~CCapBase()
 
 int CCapBase::GetChanCount() const
 {
+    const std::lock_guard lock(d->listMutex);
     return int(d->chans.size());
 }
 
 QString CCapBase::GetChanName(int channel) const
 {
-    // Any thread: the channel list is fixed, and LastError is not touched.
-    if (channel < 0 || std::size_t(channel) >= d->chans.size())
+    // Any thread; LastError is not touched.
+    const std::lock_guard lock(d->listMutex);
+    if (channel < 0 || std::size_t(channel) >= d->chans.size() || d->chans[std::size_t(channel)]->info.removed)
         return {};
     return d->chans[std::size_t(channel)]->info.name;
+}
+
+bool CCapBase::IsNetChan(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan && chan->info.isNetwork;
+}
+
+QString CCapBase::GetChanAddress(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan && chan->info.isNetwork ? DisplayAddress(chan->info.address) : QString();
+}
+
+bool CCapBase::IsChanReconnecting(int channel) const
+{
+    const CapChan* chan = d->Find(channel);
+    return chan && chan->reconnecting && chan->feed->Produced() == chan->producedAtStart;
+}
+
+int CCapBase::AddNetChan(const QString& name, const QString& address)
+{
+    const QString trimmed = name.trimmed();
+    if (trimmed.isEmpty())
+        return int(d->Fail(QStringLiteral("Enter a name for the camera")));
+    for (int i = 0; i < GetChanCount(); ++i) {
+        if (GetChanName(i).compare(trimmed, Qt::CaseInsensitive) == 0)
+            return int(d->Fail(QStringLiteral("There is a channel named %1 already").arg(GetChanName(i))));
+    }
+    auto chan = std::make_unique<CapChan>();
+    chan->info.name = trimmed;
+    chan->info.identity = QStringLiteral("net:") + trimmed;
+    chan->info.isNetwork = true;
+    chan->info.address = address.trimmed();
+    // Whatever a camera of this name once had (a format, controls) belonged to another address.
+    capprofile::ForgetControls(chan->info.identity);
+    capprofile::SetFormat(chan->info.identity, CapFormat{});
+    int channel = 0;
+    {
+        const std::lock_guard lock(d->listMutex);
+        channel = int(d->chans.size());
+        chan->feed = std::make_unique<CChanFeed>(channel);
+        d->chans.push_back(std::move(chan));
+    }
+    d->SaveNetChans();
+    qCInfo(lcCamlink) << "network camera" << trimmed << "added as channel" << channel << "at"
+                      << DisplayAddress(address);
+    return channel;
+}
+
+long CCapBase::RemoveNetChan(int channel)
+{
+    CapChan* chan = d->Find(channel);
+    if (!chan || !chan->info.isNetwork)
+        return d->Fail(QStringLiteral("channel %1 is not a network camera").arg(channel));
+    PauseChan(channel);
+    chan->feed->SetCallback(nullptr, nullptr);
+    SetChanWindow(channel, nullptr);
+    {
+        const std::lock_guard lock(d->listMutex);
+        chan->info.removed = true;
+    }
+    d->SaveNetChans();
+    capprofile::ForgetControls(chan->info.identity);
+    qCInfo(lcCamlink) << "network camera" << chan->info.name << "removed";
+    return 0;
 }
 
 QString CCapBase::GetChanIdentity(int channel) const
@@ -73,7 +161,7 @@ CapChanStats CCapBase::GetChanStats(int channel) const
 bool CCapBase::IsChanPlaying(int channel) const
 {
     const CapChan* chan = d->Find(channel);
-    return chan && chan->pipeline;
+    return chan && (chan->pipeline || (chan->reconnecting && chan->wantPlaying));
 }
 
 long CCapBase::SetChanWindow(int channel, QWidget* window)
@@ -108,7 +196,12 @@ long CCapBase::PlayChan(int channel)
     CapChan* chan = d->Find(channel);
     if (!chan)
         return -1;
-    return chan->pipeline ? 0 : d->Start(channel);
+    if (chan->pipeline)
+        return 0;
+    chan->wantPlaying = true;
+    chan->reconnecting = false;
+    chan->retryDelayMs = 0;
+    return d->Start(channel);
 }
 
 long CCapBase::PauseChan(int channel)
@@ -116,8 +209,13 @@ long CCapBase::PauseChan(int channel)
     CapChan* chan = d->Find(channel);
     if (!chan)
         return -1;
+    chan->wantPlaying = false;
+    chan->reconnecting = false;
+    ++chan->generation;  // a restart already timed is dropped
     chan->pipeline.reset();
     chan->feed->Discard();
+    if (chan->info.isNetwork && chan->view)
+        chan->view->SetMessage({});  // no "reconnecting" left over a stopped channel
     return 0;
 }
 
@@ -149,7 +247,7 @@ QList<CapFormat> CCapBase::GetChanFormats(int channel)
         return {};
     if (chan->info.isTest)
         return TestChannelFormats();
-    if (!chan->info.device)
+    if (!chan->info.device)  // network cameras: whatever the stream is
         return {CapFormat{}};
     GstCapsPtr caps(gst_device_get_caps(chan->info.device.get()));
     return DeviceFormats(caps.get());

@@ -33,13 +33,22 @@ struct CapChanStats {
 };
 
 // Thread: everything on the user-interface thread, except GetChanName and GetChanCount (any thread:
-// the channels are fixed at construction).
+// they take the lock under which network cameras are added and removed).
 //
 // The channels are enumerated once, at construction: with $KESTIVO_TEST_CHANNELS set (even empty),
 // exactly the channels it lists ("Name=gst-launch description;Name2=..."); otherwise the video
 // sources of the device monitor, in a stable order (devices seen before keep their place, new ones
 // follow), each known by its identity (device path or id). Two channels of one display name get
-// distinct names ("USB Camera", "USB Camera (2)").
+// distinct names ("USB Camera", "USB Camera (2)"). The network cameras of the profile follow them;
+// more are added and removed while the program runs. A channel's number never changes: a removed
+// network camera keeps its number, answers as an unknown channel, and its number is not reused.
+//
+// A network camera that drops (error or end of stream) while it plays is not stopped: its view
+// says it is reconnecting and it is started again after 0.5 s, then after twice the last wait up
+// to 8 s, until a frame comes (the wait starts again from 0.5 s) or the user stops it. A stream
+// that stays silent for 12 s without an error counts as dropped too. Its frame
+// callback stays set meanwhile, so a grab requested during the wait takes the first frame after.
+// Only what waiting cannot mend stops it: wrong credentials, a stream without video.
 //
 // Operations taking a channel return 0 on success and a negative value on failure (an unknown
 // channel, a pipeline that would not start); LastError() then says why in words.
@@ -66,6 +75,19 @@ public:
     QString GetChanName(int channel) const;
     // What the channel is remembered by in the profile ("/dev/video0", "test:Cam A", ...).
     QString GetChanIdentity(int channel) const;
+    bool IsNetChan(int channel) const;
+    // A network channel's address without its credentials; empty for other channels.
+    QString GetChanAddress(int channel) const;
+    // Between a network channel's drop and the first frame after it.
+    bool IsChanReconnecting(int channel) const;
+
+    // Adds a network camera after the other channels and remembers it in the profile; its number,
+    // or -1 with LastError when name is empty or taken. The address is not opened here: check it
+    // first (CNetProbe).
+    int AddNetChan(const QString& name, const QString& address);
+    // Stops and forgets a network camera, here and in the profile. The caller has removed the
+    // channel's callback and window (its controller is gone).
+    long RemoveNetChan(int channel);
 
     // The channel's live picture is painted in window from now on: a child view of the library's,
     // filling the window, the newest frame fitted with its aspect kept, repainted only when a newer
@@ -83,6 +105,7 @@ public:
     long PlayChan(int channel);
     // Stops the pipeline and releases the device; no callback runs for the channel once it returns.
     long PauseChan(int channel);
+    // Playing, or reconnecting after a drop.
     bool IsChanPlaying(int channel) const;
     // Runs the format dialog (what the device offers: pixel format, size, frame rate); the choice
     // is applied at once while playing and remembered per channel identity in the profile.
@@ -112,6 +135,8 @@ Q_SIGNALS:
     void chanStopped(int channel, const QString& message);
     // A device that was unplugged is back (true) or gone (false).
     void chanAvailabilityChanged(int channel, bool available);
+    // A network channel dropped and is being started again; its view says so.
+    void chanReconnecting(int channel, const QString& message);
 
 private:
     struct Impl;

@@ -15,6 +15,9 @@ struct ChannelInfo {
     QString description;  // test channels: the gst-launch description of the source
     std::shared_ptr<GstDevice> device;  // device channels: replaced when the device comes back
     bool isTest = false;
+    bool isNetwork = false;  // a network camera: address is what it opens
+    QString address;         // network channels: as the user typed it, credentials included
+    bool removed = false;    // a network camera removed in this run: its number is never reused
     bool available = true;  // false while the device is unplugged
 };
 

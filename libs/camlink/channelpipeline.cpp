@@ -3,6 +3,7 @@
 #include "camlinklog.h"
 #include "chanfeed.h"
 #include "gstptr.h"
+#include "netaddress.h"
 
 #include <gst/app/gstappsink.h>
 
@@ -11,6 +12,7 @@
 
 struct ChannelPipeline::Relay {
     QObject* context;
+    QString address;
     std::function<void(const BusEvent&)> onBusEvent;
     std::mutex mutex;
     std::optional<BusEvent> firstError;
@@ -33,13 +35,14 @@ BusEvent ParseError(GstMessage* message)
     return event;
 }
 
-void LogWarning(GstMessage* message)
+void LogWarning(GstMessage* message, const QString& address)
 {
     GError* error = nullptr;
     gchar* debug = nullptr;
     gst_message_parse_warning(message, &error, &debug);
-    qCWarning(lcCamlink) << GST_OBJECT_NAME(GST_MESSAGE_SRC(message)) << (error ? error->message : "")
-                         << (debug ? debug : "");
+    qCWarning(lcCamlink) << GST_OBJECT_NAME(GST_MESSAGE_SRC(message))
+                         << ScrubAddress(QString::fromUtf8(error ? error->message : ""), address)
+                         << ScrubAddress(QString::fromUtf8(debug ? debug : ""), address);
     g_clear_error(&error);
     g_free(debug);
 }
@@ -52,6 +55,8 @@ GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data)
     switch (GST_MESSAGE_TYPE(message)) {
     case GST_MESSAGE_ERROR: {
         event = ParseError(message);
+        event.text = ScrubAddress(event.text, relay->address);
+        event.debug = ScrubAddress(event.debug, relay->address);
         std::lock_guard lock(relay->mutex);
         if (!relay->firstError)
             relay->firstError = event;
@@ -61,7 +66,7 @@ GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data)
         event.kind = BusEvent::EndOfStream;
         break;
     case GST_MESSAGE_WARNING:
-        LogWarning(message);
+        LogWarning(message, relay->address);
         return GST_BUS_DROP;
     default:
         return GST_BUS_DROP;
@@ -87,6 +92,7 @@ std::unique_ptr<ChannelPipeline> ChannelPipeline::Build(GstElement* source, Pipe
     gst_object_ref_sink(pipeline->m_pipeline);
     pipeline->m_relay = std::make_shared<Relay>();
     pipeline->m_relay->context = setup.context;
+    pipeline->m_relay->address = setup.address;
     pipeline->m_relay->onBusEvent = std::move(setup.onBusEvent);
     GstPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline->m_pipeline)));
     gst_bus_set_sync_handler(bus.get(), OnBusMessage, new std::shared_ptr<Relay>(pipeline->m_relay),

@@ -26,7 +26,8 @@ struct PipelineSetup {
     QString formatCaps;   // the format filter's caps; empty: ANY
     bool jpeg = false;    // the format is image/jpeg: decode it
     CChanFeed* feed = nullptr;
-    QObject* context = nullptr;  // bus events are delivered on its thread, dropped once it is gone
+    QObject* context = nullptr;
+    QString address;  // a network channel's: its credentials are scrubbed from every bus message  // bus events are delivered on its thread, dropped once it is gone
     std::function<void(const BusEvent&)> onBusEvent;
 };
 

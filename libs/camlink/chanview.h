@@ -23,6 +23,7 @@ public:
     void ShowSample(GstSample* sample);
     // A non-empty message replaces the picture until the next frame or an empty message.
     void SetMessage(const QString& message);
+    QString Message() const { return m_message; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include "ccamdlg.h"
 #include "ccampane.h"
 #include "ccapbase.h"
+#include "channelchooser.h"
 #include "cchildframe.h"
 #include "ceditdlg.h"
 #include "ceditpane.h"
@@ -234,24 +235,12 @@ void CMainFrame::CreateCapturePanes()
         m_pCapBase = std::make_unique<CCapBase>();
         QApplication::restoreOverrideCursor();
     }
-    const int count = std::min(m_pCapBase->GetChanCount(), ids::kMaxCamPanes);
-    QDockWidget* previous = m_wndSourcePane;
-    for (int channel = 0; channel < count; ++channel) {
-        auto* pane = new CCamPane(m_pCapBase.get(), channel, this);
-        CCamDlg* dialog = pane->Dialog();
-        dialog->SetBackColor(g_SetObj.m_backColor);
-        dialog->SetClipSink([this](std::unique_ptr<CClipObj> clip) { OnNewClip(std::move(clip)); });
-        connect(dialog, &CCamDlg::problem, this, &CMainFrame::ReportProblem);
-        connect(dialog, &CCamDlg::status, this, [this](const QString& message) { statusBar()->showMessage(message, 5000); });
-        connect(dialog, &CCamDlg::stateChanged, this, &CMainFrame::UpdateCaptureCommands);
-        connect(pane->TimedGrab(), &CTimedGrab::stateChanged, this, &CMainFrame::UpdateCaptureCommands);
-        tabifyDockWidget(previous, pane);
-        previous = pane;
-        m_wndCamPanes.append(pane);
-    }
+    const QList<int> channels = PaneChannels(*m_pCapBase, HiddenChannels(), ids::kMaxCamPanes);
+    for (const int channel : channels)
+        AddCamPane(channel);
     if (!m_wndCamPanes.isEmpty())
         m_wndCamPanes.last()->raise();
-    qCInfo(lcApp) << m_pCapBase->GetChanCount() << "capture channels," << count << "with panes";
+    qCInfo(lcApp) << m_pCapBase->GetChanCount() << "capture channels," << channels.size() << "with panes";
 }
 
 void CMainFrame::OnGrabAllChannels()
@@ -297,6 +286,7 @@ void CMainFrame::StopCapture()
     qDeleteAll(m_wndCamPanes);
     m_wndCamPanes.clear();
     m_pCapBase.reset();
+    UpdateChannelCommands();
 }
 
 CChildFrame* CMainFrame::LibraryFrame() const

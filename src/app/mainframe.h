@@ -32,7 +32,8 @@ public:
     QMdiArea* MdiArea() const { return m_mdiArea; }
     CSourcePane* SourcePane() const { return m_wndSourcePane; }
     CEditPane* PreviewPane() const { return m_wndPreviewPane; }
-    // One capture pane per channel, for the first four channels.
+    // One capture pane per channel, for at most four channels (those not set aside in Channels...),
+    // in channel order.
     const QList<CCamPane*>& CamPanes() const { return m_wndCamPanes; }
     CCapBase* CapBase() const { return m_pCapBase.get(); }
 
@@ -77,6 +78,20 @@ public:
     void OnGrabAllChannels();
     // Grab All Channels Every...: starts a timed grab on every channel previewing, or stops them.
     void OnGrabAllChannelsEvery();
+    // Add Network Camera...: the name and address dialog, which keeps the camera only once its
+    // address gave a picture; then AddNetCamera.
+    void OnAddNetCamera();
+    // A checked camera becomes a channel, with a pane while fewer than four channels have one.
+    // The channel's number, or -1 (the reason reported).
+    int AddNetCamera(const QString& name, const QString& address);
+    // Remove Network Camera: which one, then RemoveNetCamera.
+    void OnRemoveNetCamera();
+    // Its pane goes first (the controller shut down, a grab under way delivered), then the channel.
+    void RemoveNetCamera(int channel);
+    // Channels...: which channels have panes; then ShowChannels.
+    void OnChooseChannels();
+    // Panes for exactly these channels (at most four); the others are remembered as set aside.
+    void ShowChannels(const QList<int>& channels);
     // Ends the capture side: every channel stops, every grab under way is finished and reaches
     // the library, the capture panes go; a range grab under way stops, what it wrote reaching the
     // library too. Called before the library is saved at exit; idempotent.
@@ -126,6 +141,10 @@ private:
     void ShowPreviewStatus();
     void CreateDockingWindows();
     void CreateCapturePanes();
+    void CreateCaptureMenu();
+    CCamPane* AddCamPane(int channel);
+    void RemoveCamPane(CCamPane* pane);
+    void UpdateChannelCommands();
     void UpdateCaptureCommands();
     void CreatePaneKeys();
     void CreateCaptureToolBar();

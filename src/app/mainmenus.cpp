@@ -67,6 +67,7 @@ void CMainFrame::CreateMenus()
 
     CreateEditMenu();
     CreateViewMenu();
+    CreateCaptureMenu();
     CreateHelpMenu();
 }
 

@@ -1,3 +1,5 @@
+#include "ccamdlg.h"
+#include "ccampane.h"
 #include "ccapbase.h"
 #include "cchildframe.h"
 #include "ceditdlg.h"
@@ -15,6 +17,7 @@
 #include "resource.h"
 
 #include <QAction>
+#include <QSettings>
 #include <QDir>
 #include <numeric>
 #include <QMdiArea>
@@ -43,7 +46,7 @@ TEST(MainFrame, TheFileMenuFollowsWhetherTheLibraryWindowIsOpen)
         }
         return texts;
     };
-    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuNoLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuNoLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral("CaptureMenu:&Capture"), QStringLiteral(":&Help")}));
     EXPECT_FALSE(frame.Action(ids::ID_FILE_CLOSE)->isEnabled());
     EXPECT_EQ(frame.Action(ids::ID_FILE_NEW)->shortcut(), QKeySequence(QKeySequence::New));
     EXPECT_EQ(frame.Action(ids::ID_APP_EXIT)->text(), QStringLiteral("E&xit"));
@@ -51,7 +54,7 @@ TEST(MainFrame, TheFileMenuFollowsWhetherTheLibraryWindowIsOpen)
 
     frame.Action(ids::ID_FILE_NEW)->trigger();
     ASSERT_NE(frame.LibraryFrame(), nullptr);
-    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral(":&Help")}));
+    EXPECT_EQ(visibleMenus(), QStringList({QStringLiteral("FileMenuLibrary:&File"), QStringLiteral("EditMenu:&Edit"), QStringLiteral("ViewMenu:&View"), QStringLiteral("CaptureMenu:&Capture"), QStringLiteral(":&Help")}));
     QMenu* libraryMenu = frame.findChild<QMenu*>(QStringLiteral("FileMenuLibrary"));
     EXPECT_EQ(libraryMenu->actions().value(0), frame.Action(ids::ID_OPTIONS));
     EXPECT_EQ(libraryMenu->actions().value(2), frame.Action(ids::ID_APP_EXIT));
@@ -153,6 +156,44 @@ TEST(MainFrame, NoDeviceAndNoTestChannelsMeanNoCapturePane)
     EXPECT_TRUE(frame.CamPanes().isEmpty());
     EXPECT_EQ(frame.Action(ids::ID_GRAB_ALL_CHANNELS), nullptr);
     EXPECT_EQ(frame.findChild<QToolBar*>(QStringLiteral("CaptureToolBar")), nullptr);
+}
+
+// Network cameras join within the four panes; beyond them Channels... decides, and the choice
+// and the cameras outlive the frame.
+TEST(MainFrame, NetworkCamerasGetPanesWithinFourAndChannelsChoosesThem)
+{
+    qputenv("KESTIVO_TEST_CHANNELS", "A=videotestsrc is-live=true;B=videotestsrc is-live=true;C=videotestsrc is-live=true");
+    QSettings(QStringLiteral("Orvel"), QStringLiteral("Kestivo")).remove(QStringLiteral("Capture"));
+    auto captions = [](const CMainFrame& frame) {
+        QStringList titles;
+        for (const CCamPane* pane : frame.CamPanes())
+            titles.append(pane->windowTitle());
+        return titles;
+    };
+    {
+        CMainFrame frame;
+        frame.SetQuiet(true);
+        EXPECT_FALSE(frame.Action(ids::ID_NET_CAMERA_REMOVE)->isEnabled());
+        EXPECT_EQ(frame.AddNetCamera(QStringLiteral("Door"), QStringLiteral("rtsp://u:pw@127.0.0.1:1/door")), 3);
+        EXPECT_EQ(frame.AddNetCamera(QStringLiteral("Yard"), QStringLiteral("rtsp://127.0.0.1:1/yard")), 4);
+        EXPECT_EQ(frame.AddNetCamera(QStringLiteral("yard"), QStringLiteral("rtsp://127.0.0.1:1/other")), -1);
+        EXPECT_EQ(captions(frame), (QStringList{"A", "B", "C", "Door"}));
+        EXPECT_TRUE(frame.Action(ids::ID_NET_CAMERA_REMOVE)->isEnabled());
+        frame.ShowChannels({0, 4});
+        EXPECT_EQ(captions(frame), (QStringList{"A", "Yard"}));
+        frame.CamPanes().last()->Dialog()->Preview();
+        frame.RemoveNetCamera(4);  // while previewing
+        EXPECT_EQ(captions(frame), (QStringList{"A"}));
+    }
+    CMainFrame frame;
+    EXPECT_EQ(captions(frame), (QStringList{"A"}));  // B, C and Door stay set aside
+    EXPECT_EQ(frame.CapBase()->GetChanCount(), 4);
+    EXPECT_EQ(frame.CapBase()->GetChanName(3), QStringLiteral("Door"));
+    frame.ShowChannels({1, 3});
+    EXPECT_EQ(captions(frame), (QStringList{"B", "Door"}));
+    frame.StopCapture();
+    qunsetenv("KESTIVO_TEST_CHANNELS");
+    QSettings(QStringLiteral("Orvel"), QStringLiteral("Kestivo")).remove(QStringLiteral("Capture"));  // for later tests
 }
 
 TEST(MainFrame, TheSliderMarksGrabbedFramesAndASecondGrabSaysWhereTheFirstIs)

@@ -12,7 +12,7 @@ deb=$work/kestivo_${version}_$(dpkg --print-architecture).deb
 failed=0
 depends=$(dpkg-deb -f "$deb" Depends)
 for package in libavcodec libavformat libswscale libqt6widgets6 libgstreamer1.0-0 libgif7 \
-               qt6-qpa-plugins qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good; do
+               qt6-qpa-plugins qt6-image-formats-plugins gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav; do
   grep -q "\(^\|, \)$package" <<<"$depends" || { echo "Depends lacks $package: $depends"; failed=1; }
 done
 [[ $(dpkg-deb -f "$deb" Section) == video ]] || { echo "Section is not video"; failed=1; }

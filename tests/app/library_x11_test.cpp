@@ -157,7 +157,10 @@ TEST_F(LibraryEndToEnd, AKilledProgramLosesNoGrabNorFolder)
         program.SetEnvironment(QStringLiteral("QT_LOGGING_RULES"), rules);
         Start(program, {m_video});
         ASSERT_TRUE(program.WaitForLog(QStringLiteral("opened")));
-        // The grid has the focus at start: a new folder, named, then two grabs into it.
+        // The opened video's picture has the focus: to the library for a new folder, named, then
+        // back to the source for two grabs into it.
+        Keys({QStringLiteral("shift+F6")});
+        ASSERT_TRUE(program.WaitForLog(QStringLiteral("focus to \"LibraryFrame\""), 10000)) << program.Log().toStdString();
         Keys({QStringLiteral("ctrl+shift+n")});
         ASSERT_TRUE(program.WaitForLog(QStringLiteral("recorded folder added"), 10000)) << program.Log().toStdString();
         ASSERT_TRUE(Xdotool({QStringLiteral("type"), QStringLiteral("Kept")}));

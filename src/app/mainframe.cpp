@@ -24,6 +24,7 @@
 #include "resource.h"
 #include "setobj.h"
 #include "timedgrab.h"
+#include "videotimecode.h"
 
 #include <QAction>
 #include <QApplication>
@@ -304,6 +305,7 @@ void CMainFrame::OnFileNew()
     frame->setAttribute(Qt::WA_DeleteOnClose);
     frame->SetBackColor(g_SetObj.m_backColor);
     frame->View()->SetImageDirSource([] { return g_SetObj.m_imageDir; });
+    frame->View()->SetTimecodeSource(CachedVideoTimecode);
     m_mdiArea->addSubWindow(frame);
     frame->showMaximized();
     frame->setFocus();  // the grid, where the arrows move through the grabs

@@ -238,7 +238,7 @@ bool CKestivoView::viewportEvent(QEvent* event)
         const auto* help = static_cast<QHelpEvent*>(event);
         const int index = HitTest(help->pos());
         if (index >= 0) {
-            QToolTip::showText(help->globalPos(), clipcaption::ToolTip(*ClipList()->GetAt(std::size_t(index))),
+            QToolTip::showText(help->globalPos(), clipcaption::ToolTip(*ClipList()->GetAt(std::size_t(index)), m_timecodeOf),
                                viewport(), GetItemRect(index));
             return true;
         }

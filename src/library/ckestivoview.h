@@ -2,6 +2,7 @@
 // scrolls vertically, with click, Control-click and band selection, and thumbnails dragged out.
 #pragma once
 
+#include "clipcaption.h"
 #include "clipobj.h"
 #include "colorref.h"
 #include "mylist.h"
@@ -63,6 +64,8 @@ public:
     // Where grab files are saved, asked for when an empty folder says where grabs will land (the
     // settings are read at that moment, so a change in Options shows without telling the view).
     void SetImageDirSource(std::function<QString()> source);
+    // How a tooltip tells the timecode of a grab whose file records none (BMP and GIF keep no text).
+    void SetTimecodeSource(clipcaption::TimecodeSource source) { m_timecodeOf = std::move(source); }
     // The text the view gives an empty folder.
     QString EmptyFolderText() const;
     int Columns() const { return m_nColumns; }
@@ -116,6 +119,7 @@ private:
     CNodeObj* m_pFolder = nullptr;
     QColor m_backColor;
     std::function<QString()> m_imageDir;
+    clipcaption::TimecodeSource m_timecodeOf;
     int m_nVisibleRows = 0;
     int m_nColumns = 0;
     int m_nTotalRows = 0;

@@ -79,7 +79,7 @@ QString Shown(const QString& caption)
     return metrics.elidedText(caption, Qt::ElideMiddle, kCaptionTextWidth);
 }
 
-QString ToolTip(const CClipObj& clip)
+QString ToolTip(const CClipObj& clip, const TimecodeSource& timecodeOf)
 {
     QImageReader reader(clip.GetPath());
     const QHash<QString, QString> texts = RecordedTexts(reader);
@@ -91,7 +91,10 @@ QString ToolTip(const CClipObj& clip)
     } else {
         lines.append(Tr("Video %1, frame %2").arg(QDir::toNativeSeparators(clip.GetSource())).arg(clip.GetNumber()));
     }
-    if (const QString timecode = texts.value(QStringLiteral("Timecode")); !timecode.isEmpty())
+    QString timecode = texts.value(QStringLiteral("Timecode"));
+    if (timecode.isEmpty() && clip.GetKind() != CClipObj::kCaptureDevice && timecodeOf)
+        timecode = timecodeOf(clip.GetSource(), std::uint32_t(std::max(0, clip.GetNumber())));
+    if (!timecode.isEmpty())
         lines.append(Tr("Timecode %1").arg(timecode));
     if (const QSize size = reader.size(); size.isValid())
         lines.append(Tr("%1 x %2 pixels").arg(size.width()).arg(size.height()));

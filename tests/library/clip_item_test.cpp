@@ -138,7 +138,8 @@ TEST(ClipCaption, LongCaptionsKeepTheirStartAndNumberAndTheTooltipTellsAll)
     EXPECT_EQ(QSet<QString>(shown.begin(), shown.end()).size(), 3);
     EXPECT_EQ(clipcaption::Shown(QStringLiteral("clip_12")), QStringLiteral("clip_12")) << "a short caption stays whole";
 
-    // The grab's texts come back from each format that keeps them: PNG chunks, a JPEG comment.
+    // The grab's texts come back from each format that keeps them: PNG chunks, a JPEG comment; a
+    // BMP keeps none, and its timecode is told from the video.
     QTemporaryDir dir;
     CImage picture;
     ASSERT_TRUE(picture.Create(320, 240, 24));
@@ -147,10 +148,14 @@ TEST(ClipCaption, LongCaptionsKeepTheirStartAndNumberAndTheTooltipTellsAll)
     clip.SetNumber(1234);
     clip.SetCaption(cases[0].caption);
     const SaveOptions options{ImageEncoding{}, VideoGrabTexts(clip.GetSource(), 1234, QStringLiteral("00:00:49:09"))};
-    for (const auto& [extension, format] : {std::pair{"png", ImageFormatPNG}, std::pair{"jpg", ImageFormatJPEG}}) {
+    const auto timecodeOf = [&clip](const QString& video, std::uint32_t frame) {
+        return video == clip.GetSource() && frame == 1234 ? QStringLiteral("00:00:49:09") : QString();
+    };
+    for (const auto& [extension, format] :
+         {std::pair{"png", ImageFormatPNG}, std::pair{"jpg", ImageFormatJPEG}, std::pair{"bmp", ImageFormatBMP}}) {
         clip.SetPath(dir.filePath(QStringLiteral("grab.") + QLatin1String(extension)));
         ASSERT_TRUE(picture.Save(clip.GetPath(), format, options).ok());
-        const QStringList tip = clipcaption::ToolTip(clip).split(QLatin1Char('\n'));
+        const QStringList tip = clipcaption::ToolTip(clip, timecodeOf).split(QLatin1Char('\n'));
         EXPECT_EQ(tip, (QStringList{cases[0].caption, QStringLiteral("Video %1, frame 1234").arg(clip.GetSource()),
                                     QStringLiteral("Timecode 00:00:49:09"), QStringLiteral("320 x 240 pixels"),
                                     clip.GetPath()}))

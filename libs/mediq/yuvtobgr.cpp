@@ -113,15 +113,8 @@ void PackScalar(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-__attribute__((target("ssse3"))) inline __m128i Gather(__m128i b, __m128i g, __m128i r, __m128i mb, __m128i mg, __m128i mr)
-{
-    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, mb), _mm_shuffle_epi8(g, mg)), _mm_shuffle_epi8(r, mr));
-}
-
-// Sixteen pixels at a time: each of the three output blocks gathers its bytes from the three planes.
-__attribute__((target("ssse3"))) void PackSsse3(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t* r,
-                                                int n, std::uint8_t* out)
-{
+// Where each of sixteen pixels' blue, green and red bytes go in the three 16-byte blocks they make.
+struct PackMasks {
     const __m128i b0 = _mm_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5);
     const __m128i g0 = _mm_setr_epi8(-1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1);
     const __m128i r0 = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
@@ -131,14 +124,33 @@ __attribute__((target("ssse3"))) void PackSsse3(const std::uint8_t* b, const std
     const __m128i b2 = _mm_setr_epi8(-1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1);
     const __m128i g2 = _mm_setr_epi8(-1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1);
     const __m128i r2 = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
+};
+
+__attribute__((target("ssse3"))) inline __m128i Gather(__m128i b, __m128i g, __m128i r, __m128i mb, __m128i mg, __m128i mr)
+{
+    return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, mb), _mm_shuffle_epi8(g, mg)), _mm_shuffle_epi8(r, mr));
+}
+
+// Sixteen pixels' planes, b, g and r, as 48 bytes of blue-green-red at out.
+__attribute__((target("ssse3"))) inline void StorePacked(__m128i b, __m128i g, __m128i r, const PackMasks& m,
+                                                         std::uint8_t* out)
+{
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), Gather(b, g, r, m.b0, m.g0, m.r0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), Gather(b, g, r, m.b1, m.g1, m.r1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), Gather(b, g, r, m.b2, m.g2, m.r2));
+}
+
+// Sixteen pixels at a time: each of the three output blocks gathers its bytes from the three planes.
+__attribute__((target("ssse3"))) void PackSsse3(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t* r,
+                                                int n, std::uint8_t* out)
+{
+    const PackMasks masks;
     int i = 0;
     for (; i + 16 <= n; i += 16) {
         const __m128i bs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
         const __m128i gs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + i));
         const __m128i rs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + i));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), Gather(bs, gs, rs, b0, g0, r0));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i + 16), Gather(bs, gs, rs, b1, g1, r1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i + 32), Gather(bs, gs, rs, b2, g2, r2));
+        StorePacked(bs, gs, rs, masks, out + 3 * i);
     }
     PackScalar(b, g, r, i, n, out);
 }
@@ -167,15 +179,7 @@ __attribute__((target("avx2"))) int ToPackedBgrAvx2(const std::uint8_t* y, const
     const __m256 yScale = _mm256_set1_ps(m.yScale), yOffset = _mm256_set1_ps(m.yOffset), half = _mm256_set1_ps(0.5f);
     const __m256 mid = _mm256_set1_ps(128.0f), rv = _mm256_set1_ps(m.rv), gu = _mm256_set1_ps(m.gu);
     const __m256 gv = _mm256_set1_ps(m.gv), bu = _mm256_set1_ps(m.bu);
-    const __m128i b0 = _mm_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5);
-    const __m128i g0 = _mm_setr_epi8(-1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1);
-    const __m128i r0 = _mm_setr_epi8(-1, -1, 0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1);
-    const __m128i b1 = _mm_setr_epi8(-1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10, -1);
-    const __m128i g1 = _mm_setr_epi8(5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1, 10);
-    const __m128i r1 = _mm_setr_epi8(-1, 5, -1, -1, 6, -1, -1, 7, -1, -1, 8, -1, -1, 9, -1, -1);
-    const __m128i b2 = _mm_setr_epi8(-1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1, -1);
-    const __m128i g2 = _mm_setr_epi8(-1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15, -1);
-    const __m128i r2 = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
+    const PackMasks masks;
     int i = 0;
     for (; i + 16 <= n; i += 16) {
         __m256i b[2], g[2], r[2];
@@ -191,9 +195,7 @@ __attribute__((target("avx2"))) int ToPackedBgrAvx2(const std::uint8_t* y, const
             b[h] = Levels(_mm256_add_ps(luma, _mm256_mul_ps(bu, cb)));
         }
         const __m128i bs = Narrow(b[0], b[1]), gs = Narrow(g[0], g[1]), rs = Narrow(r[0], r[1]);
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i), Gather(bs, gs, rs, b0, g0, r0));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i + 16), Gather(bs, gs, rs, b1, g1, r1));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i + 32), Gather(bs, gs, rs, b2, g2, r2));
+        StorePacked(bs, gs, rs, masks, out + 3 * i);
     }
     return i;  // the pixels done; the rest go the two-pass way
 }

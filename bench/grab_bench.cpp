@@ -19,20 +19,25 @@ namespace {
 
 constexpr int kRounds = 11;
 
-// The median of kRounds, after one round that is not timed (the first grab starts threads and
-// fills the allocator's heap): the noisy machines make a mean of a few rounds wander.
-double MedianMs(const std::function<void()>& work)
+// The medians of kRounds of two pieces of work, taken in turns after one round of each that is not
+// timed (the first grab starts threads and fills the allocator's heap). Taking them in turns lets
+// both see the same machine: the noisy machines change speed from one second to the next.
+std::pair<double, double> MedianMs(const std::function<void()>& first, const std::function<void()>& second)
 {
-    work();
-    std::vector<double> times;
+    first();
+    second();
+    std::vector<double> times[2];
     for (int i = 0; i < kRounds; ++i) {
-        QElapsedTimer clock;
-        clock.start();
-        work();
-        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+        for (int which = 0; which < 2; ++which) {
+            QElapsedTimer clock;
+            clock.start();
+            (which == 0 ? first : second)();
+            times[which].push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
     }
-    std::nth_element(times.begin(), times.begin() + kRounds / 2, times.end());
-    return times[kRounds / 2];
+    for (std::vector<double>& run : times)
+        std::nth_element(run.begin(), run.begin() + kRounds / 2, run.end());
+    return {times[0][kRounds / 2], times[1][kRounds / 2]};
 }
 
 }  // namespace
@@ -58,14 +63,13 @@ int main(int argc, char** argv)
 
     for (const auto& [type, name] : {std::pair{1, "JPEG"}, std::pair{2, "PNG"}}) {
         g_SetObj.m_imageType = type;
-        const double grabMs = MedianMs([&] { source.GrabFrame(); });
         CImage picture;
         long w = 0, h = 0;
         source.FileInfo().GetVideoSize(w, h);
         picture.Attach(source.FileInfo().GetFrameBitmap(1234, w, h));
         const ImageTypeInfo& info = ImageTypeFor(type);
         int n = 0;
-        const double saveMs = MedianMs([&] {
+        const auto [grabMs, saveMs] = MedianMs([&] { source.GrabFrame(); }, [&] {
             picture.Save(images.filePath(QStringLiteral("save_%1.%2").arg(n++).arg(QLatin1String(info.extension))), info.encoder);
         });
         std::printf("grab of the frame on screen, %-4s %8.2f ms   Save alone %8.2f ms   ratio %.2f\n", name, grabMs, saveMs,

@@ -18,8 +18,6 @@ struct ChannelPipeline::Relay {
     std::optional<BusEvent> firstError;
 };
 
-namespace {
-
 BusEvent ParseError(GstMessage* message)
 {
     GError* error = nullptr;
@@ -34,6 +32,8 @@ BusEvent ParseError(GstMessage* message)
     g_free(debug);
     return event;
 }
+
+namespace {
 
 void LogWarning(GstMessage* message, const QString& address)
 {

@@ -21,6 +21,9 @@ struct BusEvent {
     QString debug;  // GStreamer's details, for the log
 };
 
+// An error message of a bus as an event (any thread).
+BusEvent ParseError(GstMessage* message);
+
 struct PipelineSetup {
     bool isTest = false;
     QString formatCaps;   // the format filter's caps; empty: ANY

@@ -1,6 +1,7 @@
 #include "netprobe.h"
 
 #include "camlinklog.h"
+#include "channelpipeline.h"
 #include "gstptr.h"
 #include "netaddress.h"
 #include "netsource.h"
@@ -50,18 +51,7 @@ GstBusSyncReply OnBusMessage(GstBus*, GstMessage* message, gpointer data)
         event.domain = GST_STREAM_ERROR;
         event.text = QStringLiteral("the stream ended before a picture came");
         break;
-    case GST_MESSAGE_ERROR: {
-        GError* error = nullptr;
-        gchar* debug = nullptr;
-        gst_message_parse_error(message, &error, &debug);
-        event.domain = error ? error->domain : 0;
-        event.code = error ? error->code : 0;
-        event.text = QString::fromUtf8(error ? error->message : "unknown error");
-        event.debug = QString::fromUtf8(debug ? debug : "");
-        g_clear_error(&error);
-        g_free(debug);
-        break;
-    }
+    case GST_MESSAGE_ERROR: event = ParseError(message); break;
     default:
         return GST_BUS_DROP;
     }

@@ -77,6 +77,13 @@ CCamPane* CMainFrame::AddCamPane(int channel)
     return pane;
 }
 
+CCamPane* CMainFrame::CamPaneOf(int channel) const
+{
+    const auto found = std::find_if(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
+                                    [channel](const CCamPane* pane) { return pane->Dialog()->Channel() == channel; });
+    return found != m_wndCamPanes.cend() ? *found : nullptr;
+}
+
 void CMainFrame::RemoveCamPane(CCamPane* pane)
 {
     disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
@@ -158,21 +165,15 @@ void CMainFrame::RemoveNetCamera(int channel)
     if (!m_pCapBase || !m_pCapBase->IsNetChan(channel))
         return;
     const QString name = m_pCapBase->GetChanName(channel);
-    for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
-        if (pane->Dialog()->Channel() == channel) {
-            RemoveCamPane(pane);
-            break;
-        }
-    }
+    if (CCamPane* pane = CamPaneOf(channel))
+        RemoveCamPane(pane);
     m_pCapBase->RemoveNetChan(channel);
     QStringList hidden = HiddenChannels();
     hidden.removeAll(name);
     SetHiddenChannels(hidden);
     // The pane it leaves goes to the next channel that is not set aside.
     for (const int next : PaneChannels(*m_pCapBase, hidden, ids::kMaxCamPanes)) {
-        const bool shown = std::any_of(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
-                                       [next](const CCamPane* pane) { return pane->Dialog()->Channel() == next; });
-        if (!shown && m_wndCamPanes.size() < ids::kMaxCamPanes)
+        if (!CamPaneOf(next) && m_wndCamPanes.size() < ids::kMaxCamPanes)
             AddCamPane(next);
     }
     statusBar()->showMessage(tr("%1 was removed").arg(name), 5000);
@@ -206,9 +207,7 @@ void CMainFrame::ShowChannels(const QList<int>& channels)
             RemoveCamPane(pane);
     }
     for (const int channel : wanted) {
-        const bool shown = std::any_of(m_wndCamPanes.cbegin(), m_wndCamPanes.cend(),
-                                       [channel](const CCamPane* pane) { return pane->Dialog()->Channel() == channel; });
-        if (!shown && !m_pCapBase->GetChanName(channel).isEmpty())
+        if (!CamPaneOf(channel) && !m_pCapBase->GetChanName(channel).isEmpty())
             AddCamPane(channel);
     }
     ApplyLayout();

@@ -279,13 +279,8 @@ void CMainFrame::StopCapture()
 {
     m_closing = true;
     m_wndSourcePane->Dialog()->StopRangeGrab();
-    for (CCamPane* pane : std::as_const(m_wndCamPanes)) {
-        disconnect(pane->Dialog(), &CCamDlg::stateChanged, this, nullptr);
-        disconnect(pane->TimedGrab(), &CTimedGrab::stateChanged, this, nullptr);
-        pane->Dialog()->Shutdown();
-    }
-    qDeleteAll(m_wndCamPanes);
-    m_wndCamPanes.clear();
+    for (CCamPane* pane : QList<CCamPane*>(m_wndCamPanes))
+        RemoveCamPane(pane);
     m_pCapBase.reset();
     UpdateChannelCommands();
 }
@@ -348,10 +343,7 @@ void CMainFrame::OnNewClip(std::unique_ptr<CClipObj> clip)
     statusBar()->showMessage(tr("Grabbed %1").arg(clip->GetPath()), 5000);
     if (!m_pLibraryFrame && m_closing) {
         // A grab finished while the frame goes: no window to open, but the item is kept.
-        CNodeObj& root = *g_SetObj.m_pRootNode;
-        const CClipObj* added = root.AddClip(std::move(clip));
-        if (CLibraryObserver* observer = root.Observer())
-            observer->ClipsAdded(root, {added});
+        g_SetObj.m_pRootNode->AddNewClip(std::move(clip));
         return;
     }
     if (!m_pLibraryFrame)

@@ -144,6 +144,8 @@ private:
     void CreateCaptureMenu();
     CCamPane* AddCamPane(int channel);
     void RemoveCamPane(CCamPane* pane);
+    // The pane of channel, or null when it has none.
+    CCamPane* CamPaneOf(int channel) const;
     void UpdateChannelCommands();
     void UpdateCaptureCommands();
     void CreatePaneKeys();

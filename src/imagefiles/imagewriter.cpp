@@ -10,6 +10,7 @@
 #include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcImageFiles, "kestivo.imagefiles", QtInfoMsg)
 
@@ -64,12 +65,8 @@ ImageStatus EncodeWithQt(QImage& image, EncoderFormat format, const ImageEncodin
     // Qt's JPEG writer hands red-green-blue rows to the encoder as they are, but converts every other
     // layout pixel by pixel: for a grab's blue-green-red picture that took as long as the encoding.
     // Reordering the bytes first gives the same file in half the time.
-    if (format == EncoderFormat::JPEG && image.format() == QImage::Format_BGR888) {
-        if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
-            return ImageStatus::Fail(writer.errorString());
-        return ImageStatus::Ok();
-    }
-    if (!writer.write(image))
+    const bool reorder = format == EncoderFormat::JPEG && image.format() == QImage::Format_BGR888;
+    if (!writer.write(reorder ? image.convertToFormat(QImage::Format_RGB888) : image))
         return ImageStatus::Fail(writer.errorString());
     return ImageStatus::Ok();
 }
@@ -81,9 +78,10 @@ void SetJpegComment(QImage& image, const ImageTexts& texts)
 {
     if (texts.empty())
         return;
-    const QByteArray lines = TextLines(texts);
-    const QString prefix = texts.front().key + QStringLiteral(": ");
-    image.setText(texts.front().key, QString::fromUtf8(lines).mid(prefix.size()));
+    QString text = texts.front().text;
+    for (auto item = std::next(texts.begin()); item != texts.end(); ++item)
+        text += QLatin1Char('\n') + item->key + QStringLiteral(": ") + item->text;
+    image.setText(texts.front().key, text);
 }
 
 // PNG keeps each text as a text chunk of Qt's writer, JPEG as one comment; TIFF gets its texts

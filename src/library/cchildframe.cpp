@@ -224,9 +224,10 @@ void CChildFrame::OnPaste()
         return;
     Transfer(held, target, held.cut ? ClipTransfer::Move : ClipTransfer::Add);
     // Cut items are moved once; the clipboard would name them in their new folder no more.
-    if (held.cut)
+    if (held.cut) {
         QGuiApplication::clipboard()->clear();
-    UpdateClipboardState();
+        UpdateClipboardState();
+    }
 }
 
 void CChildFrame::Transfer(const ClipSelection& selection, CNodeObj* target, ClipTransfer how)
@@ -327,9 +328,7 @@ void CChildFrame::AddImage(std::unique_ptr<CClipObj> clip)
     m_pView->DeselectAll();
     const QString path = clip->GetPath();
     clip->SetSelected(false);  // the grid keeps count of its selection; it selects the item itself
-    const CClipObj* added = folder->AddClip(std::move(clip));  // the selected folder is the one the grid shows
-    if (CLibraryObserver* observer = folder->Observer())
-        observer->ClipsAdded(*folder, {added});
+    folder->AddNewClip(std::move(clip));  // the selected folder is the one the grid shows
     m_pView->SetSelected(m_pView->Count() - 1, true);
     m_pView->UpdateLayout();
     if (m_pView->Current() >= 0)

@@ -62,7 +62,9 @@ const QFont& Font()
     return font;
 }
 
-QString Shown(const QString& caption)
+namespace {
+
+QString Elided(const QString& caption)
 {
     const QFontMetrics metrics(Font());
     if (metrics.horizontalAdvance(caption) <= kCaptionTextWidth)
@@ -77,6 +79,17 @@ QString Shown(const QString& caption)
             return metrics.elidedText(caption.left(number), Qt::ElideRight, kCaptionTextWidth - tailWidth) + tail;
     }
     return metrics.elidedText(caption, Qt::ElideMiddle, kCaptionTextWidth);
+}
+
+}  // namespace
+
+QString Shown(const QString& caption)
+{
+    // Asked for every visible cell at every paint; a caption never changes how it is cut.
+    static QHash<QString, QString> shown;
+    if (const auto known = shown.constFind(caption); known != shown.constEnd())
+        return *known;
+    return shown.insert(caption, Elided(caption)).value();
 }
 
 QString ToolTip(const CClipObj& clip, const TimecodeSource& timecodeOf)

@@ -2,6 +2,7 @@
 
 #include "archive.h"
 #include "imagefileremoval.h"
+#include "libraryobserver.h"
 
 #include <algorithm>
 
@@ -22,6 +23,14 @@ CNodeObj* CNodeObj::AddChild(std::unique_ptr<CNodeObj> child)
 CClipObj* CNodeObj::AddClip(std::unique_ptr<CClipObj> clip)
 {
     return m_clipList.AddTail(std::move(clip));
+}
+
+CClipObj* CNodeObj::AddNewClip(std::unique_ptr<CClipObj> clip)
+{
+    CClipObj* added = AddClip(std::move(clip));
+    if (CLibraryObserver* observer = Observer())
+        observer->ClipsAdded(*this, {added});
+    return added;
 }
 
 void CNodeObj::RemoveChild(CNodeObj* child)

@@ -43,6 +43,8 @@ public:
     CNodeObj* AddChild(std::unique_ptr<CNodeObj> child);
     // Appends clip as the last item.
     CClipObj* AddClip(std::unique_ptr<CClipObj> clip);
+    // The same for a new grab, which the library's observer (its journal) is told of.
+    CClipObj* AddNewClip(std::unique_ptr<CClipObj> clip);
 
     // Unlinks the items for which take(clip) is true, keeping the order of the rest, and hands
     // them over in their order; refs (when given) receives their indexes and paths.

@@ -7,34 +7,66 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cmath>
 #include <system_error>
 #include <thread>
 #include <vector>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#define KESTIVO_X86 1
 #endif
 
-// The row loops are written for the compiler to vectorise; on x86 with GCC a second copy for
-// AVX2 is chosen at run time, which halves the time on the processors that have it.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define KESTIVO_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
-#else
-#define KESTIVO_ROW_KERNEL
-#endif
-
+// Fixed point in 16-bit lanes, so that a vector register holds sixteen samples. Chroma is carried
+// centred on zero with 7 fractional bits, light levels with 6; every product is rounded as the
+// processor's rounding high multiply rounds it, (a * b + 2^14) >> 15. The vector loops and the
+// plain ones (for the ends of rows and processors without AVX2) do the same integer arithmetic,
+// so they give the same bytes. Against the float arithmetic this departs by a few hundredths of a
+// level before the last rounding, well inside what the careful path itself differs by.
 namespace {
+
+using Sample = std::int16_t;
+constexpr int kChromaBits = 7;  // chroma samples: (level - 128) * 2^7
+constexpr int kLevelBits = 6;   // colour levels before their rounding: level * 2^6
 
 // The general scaler's bicubic filter (B = 0, C = 0.6) doubling a row of centred chroma samples:
 // the weights of samples k-2 .. k+1 for the output at k - 1/4; mirrored for k + 1/4.
-constexpr float kTap0 = -0.028125f, kTap1 = 0.240625f, kTap2 = 0.871875f, kTap3 = -0.084375f;
+constexpr double kTaps[4] = {-0.028125, 0.240625, 0.871875, -0.084375};
 
+constexpr int Fixed(double value, int bits)
+{
+    return int(value * (1 << bits) + (value < 0 ? -0.5 : 0.5));
+}
+
+// Across: multiplied by the rounding high multiply (Q15). Down: summed exactly in 32 bits (Q14).
+// Both sets sum to exactly one, so flat chroma stays exactly flat.
+constexpr int kAcross[4] = {Fixed(kTaps[0], 15), Fixed(kTaps[1], 15), Fixed(kTaps[2], 15), Fixed(kTaps[3], 15)};
+constexpr int kDownBefore[4] = {Fixed(kTaps[0], 14), Fixed(kTaps[1], 14), Fixed(kTaps[2], 14), Fixed(kTaps[3], 14)};
+constexpr int kDownAfter[4] = {kDownBefore[3], kDownBefore[2], kDownBefore[1], kDownBefore[0]};
+static_assert(kAcross[0] + kAcross[1] + kAcross[2] + kAcross[3] == 1 << 15);
+static_assert(kDownBefore[0] + kDownBefore[1] + kDownBefore[2] + kDownBefore[3] == 1 << 14);
+// The down filter's sum, less the centre and plus half of the dropped bits, is shifted to Q7.
+constexpr int kDownShift = 14 - kChromaBits;
+constexpr int kDownBias = (1 << (kDownShift - 1)) - (128 << 14);
+
+inline int MulRound(int a, int b)
+{
+    return (a * b + (1 << 14)) >> 15;
+}
+
+inline int AddSaturated(int a, int b)
+{
+    return std::clamp(a + b, -32768, 32767);
+}
+
+// The frame's matrix (HD is BT.709) and range as the general scaler has them, in Q14. Blue's
+// weight on Cb passes 2, which a 16-bit multiplier cannot hold: the Q7 chroma read as Q6 is twice
+// Cb, and only the rest (blueLess2) is multiplied.
 struct Matrix {
-    float yScale, yOffset;
-    float rv, gu, gv, bu;
+    int yOffset, yScale;
+    int rv, gu, gv, blueLess2;
 };
 
-// The coefficients the general scaler uses for the frame's matrix (HD is BT.709) and range.
 Matrix MatrixFor(const AVFrame& frame)
 {
     const int space = frame.colorspace == AVCOL_SPC_BT709 ? SWS_CS_ITU709
@@ -43,9 +75,10 @@ Matrix MatrixFor(const AVFrame& frame)
     // Red from Cr, blue from Cb, and green from both, for limited-range chroma (16.16 fixed point).
     const int* table = sws_getCoefficients(space);
     const bool full = frame.color_range == AVCOL_RANGE_JPEG;
-    const float chroma = (full ? 224.0f / 255.0f : 1.0f) / 65536.0f;
-    return {full ? 1.0f : 255.0f / 219.0f, full ? 0.0f : 16.0f, float(table[0]) * chroma, -float(table[2]) * chroma,
-            -float(table[3]) * chroma, float(table[1]) * chroma};
+    const double chroma = (full ? 224.0 / 255.0 : 1.0) / 65536.0;
+    const auto q14 = [](double value) { return int(std::lround(value * (1 << 14))); };
+    return {full ? 0 : 16, q14(full ? 1.0 : 255.0 / 219.0), q14(table[0] * chroma), q14(-table[2] * chroma),
+            q14(-table[3] * chroma), q14(table[1] * chroma - 2.0)};
 }
 
 // Chroma subsampling as powers of two, across and down; false for frames this path does not take.
@@ -62,57 +95,54 @@ bool Subsampling(int format, int& shiftX, int& shiftY)
     }
 }
 
-KESTIVO_ROW_KERNEL
-void Widen(const std::uint8_t* __restrict in, int n, float* __restrict out)
+// The plain loops, from sample `from` to n.
+
+void CentreRow(const std::uint8_t* in, int from, int n, Sample* out)
 {
-    for (int i = 0; i < n; ++i)
-        out[i] = float(in[i]);
+    for (int i = from; i < n; ++i)
+        out[i] = Sample((in[i] - 128) << kChromaBits);
 }
 
-KESTIVO_ROW_KERNEL
-void FilterDown(const std::uint8_t* __restrict r0, const std::uint8_t* __restrict r1, const std::uint8_t* __restrict r2,
-                const std::uint8_t* __restrict r3, const float* __restrict w, int n, float* __restrict out)
+void FilterDownRow(const std::uint8_t* const rows[4], const int* w, int from, int n, Sample* out)
 {
-    const float w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
-    for (int i = 0; i < n; ++i)
-        out[i] = w0 * float(r0[i]) + w1 * float(r1[i]) + w2 * float(r2[i]) + w3 * float(r3[i]);
+    for (int i = from; i < n; ++i) {
+        const int sum = w[0] * rows[0][i] + w[1] * rows[1][i] + w[2] * rows[2][i] + w[3] * rows[3][i];
+        out[i] = Sample((sum + kDownBias) >> kDownShift);
+    }
 }
 
 // in has two repeated samples before in[0] and after in[n - 1]; out gets 2n samples.
-KESTIVO_ROW_KERNEL
-void DoubleAcross(const float* __restrict in, int n, float* __restrict out)
+void DoubleAcrossRow(const Sample* in, int from, int n, Sample* out)
 {
-    for (int j = 0; j < n; ++j) {
-        out[2 * j] = kTap0 * in[j - 2] + kTap1 * in[j - 1] + kTap2 * in[j] + kTap3 * in[j + 1];
-        out[2 * j + 1] = kTap3 * in[j - 1] + kTap2 * in[j] + kTap1 * in[j + 1] + kTap0 * in[j + 2];
+    const int* t = kAcross;
+    for (int j = from; j < n; ++j) {
+        out[2 * j] = Sample(MulRound(in[j - 2], t[0]) + MulRound(in[j - 1], t[1]) + MulRound(in[j], t[2])
+                            + MulRound(in[j + 1], t[3]));
+        out[2 * j + 1] = Sample(MulRound(in[j - 1], t[3]) + MulRound(in[j], t[2]) + MulRound(in[j + 1], t[1])
+                                + MulRound(in[j + 2], t[0]));
     }
 }
 
-KESTIVO_ROW_KERNEL
-void ToRgb(const std::uint8_t* __restrict y, const float* __restrict u, const float* __restrict v, int n,
-           const Matrix& m, std::uint8_t* __restrict b, std::uint8_t* __restrict g, std::uint8_t* __restrict r)
+inline std::uint8_t Level(int value)
 {
-    const float yScale = m.yScale, yOffset = m.yOffset, rv = m.rv, gu = m.gu, gv = m.gv, bu = m.bu;
-    const auto level = [](float value) { return std::uint8_t(int(std::min(std::max(value, 0.0f), 255.0f))); };
-    for (int i = 0; i < n; ++i) {
-        const float luma = (float(y[i]) - yOffset) * yScale + 0.5f;  // + 0.5: rounded, not cut
-        const float cb = u[i] - 128.0f, cr = v[i] - 128.0f;
-        r[i] = level(luma + rv * cr);
-        g[i] = level(luma + gu * cb + gv * cr);
-        b[i] = level(luma + bu * cb);
-    }
+    return std::uint8_t(std::clamp(AddSaturated(value, 1 << (kLevelBits - 1)) >> kLevelBits, 0, 255));
 }
 
-void PackScalar(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t* r, int from, int n, std::uint8_t* out)
+void ToBgrRow(const std::uint8_t* y, const Sample* u, const Sample* v, int from, int n, const Matrix& m,
+              std::uint8_t* out)
 {
     for (int i = from; i < n; ++i) {
-        out[3 * i] = b[i];
-        out[3 * i + 1] = g[i];
-        out[3 * i + 2] = r[i];
+        const int luma = MulRound((y[i] - m.yOffset) << kChromaBits, m.yScale);
+        const int cb = u[i], cr = v[i];
+        out[3 * i] = Level(AddSaturated(AddSaturated(luma, cb), MulRound(cb, m.blueLess2)));
+        out[3 * i + 1] = Level(AddSaturated(AddSaturated(luma, MulRound(cb, m.gu)), MulRound(cr, m.gv)));
+        out[3 * i + 2] = Level(AddSaturated(luma, MulRound(cr, m.rv)));
     }
 }
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KESTIVO_X86
+// The same, sixteen samples at a time; each returns how far it got, the plain loop does the rest.
+
 // Where each of sixteen pixels' blue, green and red bytes go in the three 16-byte blocks they make.
 struct PackMasks {
     const __m128i b0 = _mm_setr_epi8(0, -1, -1, 1, -1, -1, 2, -1, -1, 3, -1, -1, 4, -1, -1, 5);
@@ -126,90 +156,129 @@ struct PackMasks {
     const __m128i r2 = _mm_setr_epi8(10, -1, -1, 11, -1, -1, 12, -1, -1, 13, -1, -1, 14, -1, -1, 15);
 };
 
-__attribute__((target("ssse3"))) inline __m128i Gather(__m128i b, __m128i g, __m128i r, __m128i mb, __m128i mg, __m128i mr)
+__attribute__((target("avx2"))) inline __m128i Gather(__m128i b, __m128i g, __m128i r, __m128i mb, __m128i mg,
+                                                      __m128i mr)
 {
     return _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(b, mb), _mm_shuffle_epi8(g, mg)), _mm_shuffle_epi8(r, mr));
 }
 
-// Sixteen pixels' planes, b, g and r, as 48 bytes of blue-green-red at out.
-__attribute__((target("ssse3"))) inline void StorePacked(__m128i b, __m128i g, __m128i r, const PackMasks& m,
-                                                         std::uint8_t* out)
+__attribute__((target("avx2"))) inline __m256i LoadBytes(const std::uint8_t* at)
 {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), Gather(b, g, r, m.b0, m.g0, m.r0));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16), Gather(b, g, r, m.b1, m.g1, m.r1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 32), Gather(b, g, r, m.b2, m.g2, m.r2));
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)));
 }
 
-// Sixteen pixels at a time: each of the three output blocks gathers its bytes from the three planes.
-__attribute__((target("ssse3"))) void PackSsse3(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t* r,
-                                                int n, std::uint8_t* out)
+__attribute__((target("avx2"))) inline __m256i Load(const Sample* at)
 {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+}
+
+__attribute__((target("avx2"))) inline void Store(Sample* at, __m256i value)
+{
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), value);
+}
+
+__attribute__((target("avx2"))) int CentreAvx2(const std::uint8_t* in, int n, Sample* out)
+{
+    const __m256i centre = _mm256_set1_epi16(128);
+    int i = 0;
+    for (; i + 16 <= n; i += 16)
+        Store(out + i, _mm256_slli_epi16(_mm256_sub_epi16(LoadBytes(in + i), centre), kChromaBits));
+    return i;
+}
+
+// Two weights as the 16-bit pair that _mm256_madd_epi16 multiplies interleaved samples by.
+__attribute__((target("avx2"))) inline __m256i WeightPair(int first, int second)
+{
+    return _mm256_set1_epi32(int((std::uint32_t(std::uint16_t(second)) << 16) | std::uint16_t(first)));
+}
+
+// Interleaved pairs of rows 0 and 1, and of rows 2 and 3, filtered down to Q7 in 32-bit lanes.
+__attribute__((target("avx2"))) inline __m256i DownSum(__m256i a01, __m256i a23, __m256i w01, __m256i w23,
+                                                       __m256i bias)
+{
+    const __m256i exact = _mm256_add_epi32(_mm256_madd_epi16(a01, w01), _mm256_madd_epi16(a23, w23));
+    return _mm256_srai_epi32(_mm256_add_epi32(exact, bias), kDownShift);
+}
+
+__attribute__((target("avx2"))) int FilterDownAvx2(const std::uint8_t* const rows[4], const int* w, int n, Sample* out)
+{
+    const __m256i w01 = WeightPair(w[0], w[1]), w23 = WeightPair(w[2], w[3]);
+    const __m256i bias = _mm256_set1_epi32(kDownBias);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const __m256i r0 = LoadBytes(rows[0] + i), r1 = LoadBytes(rows[1] + i);
+        const __m256i r2 = LoadBytes(rows[2] + i), r3 = LoadBytes(rows[3] + i);
+        // Interleaving and packing work within each 128-bit half alike, so the order comes back.
+        const __m256i low = DownSum(_mm256_unpacklo_epi16(r0, r1), _mm256_unpacklo_epi16(r2, r3), w01, w23, bias);
+        const __m256i high = DownSum(_mm256_unpackhi_epi16(r0, r1), _mm256_unpackhi_epi16(r2, r3), w01, w23, bias);
+        Store(out + i, _mm256_packs_epi32(low, high));
+    }
+    return i;
+}
+
+__attribute__((target("avx2"))) int DoubleAcrossAvx2(const Sample* in, int n, Sample* out)
+{
+    const __m256i t0 = _mm256_set1_epi16(Sample(kAcross[0])), t1 = _mm256_set1_epi16(Sample(kAcross[1]));
+    const __m256i t2 = _mm256_set1_epi16(Sample(kAcross[2])), t3 = _mm256_set1_epi16(Sample(kAcross[3]));
+    int j = 0;
+    for (; j + 16 <= n; j += 16) {
+        const __m256i a = Load(in + j - 2), b = Load(in + j - 1), c = Load(in + j), d = Load(in + j + 1);
+        const __m256i e = Load(in + j + 2);
+        const __m256i even = _mm256_add_epi16(_mm256_add_epi16(_mm256_mulhrs_epi16(a, t0), _mm256_mulhrs_epi16(b, t1)),
+                                              _mm256_add_epi16(_mm256_mulhrs_epi16(c, t2), _mm256_mulhrs_epi16(d, t3)));
+        const __m256i odd = _mm256_add_epi16(_mm256_add_epi16(_mm256_mulhrs_epi16(b, t3), _mm256_mulhrs_epi16(c, t2)),
+                                             _mm256_add_epi16(_mm256_mulhrs_epi16(d, t1), _mm256_mulhrs_epi16(e, t0)));
+        // Interleaved within each half: samples 0-3 and 8-11 in the first, 4-7 and 12-15 in the second.
+        const __m256i first = _mm256_unpacklo_epi16(even, odd), second = _mm256_unpackhi_epi16(even, odd);
+        Store(out + 2 * j, _mm256_permute2x128_si256(first, second, 0x20));
+        Store(out + 2 * j + 16, _mm256_permute2x128_si256(first, second, 0x31));
+    }
+    return j;
+}
+
+// Sixteen levels in Q6 rounded and narrowed to bytes, in order.
+__attribute__((target("avx2"))) inline __m128i Levels(__m256i value)
+{
+    const __m256i rounded = _mm256_srai_epi16(_mm256_adds_epi16(value, _mm256_set1_epi16(1 << (kLevelBits - 1))),
+                                              kLevelBits);
+    return _mm_packus_epi16(_mm256_castsi256_si128(rounded), _mm256_extracti128_si256(rounded, 1));
+}
+
+__attribute__((target("avx2"))) int ToBgrAvx2(const std::uint8_t* y, const Sample* u, const Sample* v, int n,
+                                              const Matrix& m, std::uint8_t* out)
+{
+    const __m256i yOffset = _mm256_set1_epi16(Sample(m.yOffset)), yScale = _mm256_set1_epi16(Sample(m.yScale));
+    const __m256i rv = _mm256_set1_epi16(Sample(m.rv)), gu = _mm256_set1_epi16(Sample(m.gu));
+    const __m256i gv = _mm256_set1_epi16(Sample(m.gv)), blueLess2 = _mm256_set1_epi16(Sample(m.blueLess2));
     const PackMasks masks;
     int i = 0;
     for (; i + 16 <= n; i += 16) {
-        const __m128i bs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-        const __m128i gs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + i));
-        const __m128i rs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + i));
-        StorePacked(bs, gs, rs, masks, out + 3 * i);
+        const __m256i luma =
+            _mm256_mulhrs_epi16(_mm256_slli_epi16(_mm256_sub_epi16(LoadBytes(y + i), yOffset), kChromaBits), yScale);
+        const __m256i cb = Load(u + i), cr = Load(v + i);
+        const __m128i b = Levels(_mm256_adds_epi16(_mm256_adds_epi16(luma, cb), _mm256_mulhrs_epi16(cb, blueLess2)));
+        const __m128i g = Levels(
+            _mm256_adds_epi16(_mm256_adds_epi16(luma, _mm256_mulhrs_epi16(cb, gu)), _mm256_mulhrs_epi16(cr, gv)));
+        const __m128i r = Levels(_mm256_adds_epi16(luma, _mm256_mulhrs_epi16(cr, rv)));
+        std::uint8_t* const at = out + 3 * i;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at), Gather(b, g, r, masks.b0, masks.g0, masks.r0));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 16), Gather(b, g, r, masks.b1, masks.g1, masks.r1));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(at + 32), Gather(b, g, r, masks.b2, masks.g2, masks.r2));
     }
-    PackScalar(b, g, r, i, n, out);
+    return i;
 }
+
+bool HasAvx2()
+{
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    return avx2;
+}
+
+// How far the vector loop got: nowhere on processors without AVX2.
+#define KESTIVO_VECTOR(call) (HasAvx2() ? (call) : 0)
+#else
+#define KESTIVO_VECTOR(call) 0
 #endif
-
-#if defined(__x86_64__) || defined(__i386__)
-// ToRgb and Pack in one pass, sixteen pixels at a time, with the same arithmetic in the same order
-// (no fused multiply-add), so the bytes are those of the two passes; it saves the three planes'
-// round trip and the compiler's clumsy float-to-byte narrowing.
-__attribute__((target("avx2"))) inline __m256i Levels(__m256 value)
-{
-    const __m256 clamped = _mm256_min_ps(_mm256_max_ps(value, _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
-    return _mm256_cvttps_epi32(clamped);
-}
-
-// Sixteen levels of 0..255 as 32-bit lanes (low eight, high eight) narrowed to bytes in order.
-__attribute__((target("avx2"))) inline __m128i Narrow(__m256i low, __m256i high)
-{
-    const __m256i words = _mm256_permute4x64_epi64(_mm256_packus_epi32(low, high), 0xD8);
-    return _mm_packus_epi16(_mm256_castsi256_si128(words), _mm256_extracti128_si256(words, 1));
-}
-
-__attribute__((target("avx2"))) int ToPackedBgrAvx2(const std::uint8_t* y, const float* u, const float* v, int n,
-                                                    const Matrix& m, std::uint8_t* out)
-{
-    const __m256 yScale = _mm256_set1_ps(m.yScale), yOffset = _mm256_set1_ps(m.yOffset), half = _mm256_set1_ps(0.5f);
-    const __m256 mid = _mm256_set1_ps(128.0f), rv = _mm256_set1_ps(m.rv), gu = _mm256_set1_ps(m.gu);
-    const __m256 gv = _mm256_set1_ps(m.gv), bu = _mm256_set1_ps(m.bu);
-    const PackMasks masks;
-    int i = 0;
-    for (; i + 16 <= n; i += 16) {
-        __m256i b[2], g[2], r[2];
-        for (int h = 0; h < 2; ++h) {
-            const int at = i + 8 * h;
-            const __m128i luma8 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + at));
-            const __m256 luma = _mm256_add_ps(
-                _mm256_mul_ps(_mm256_sub_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(luma8)), yOffset), yScale), half);
-            const __m256 cb = _mm256_sub_ps(_mm256_loadu_ps(u + at), mid);
-            const __m256 cr = _mm256_sub_ps(_mm256_loadu_ps(v + at), mid);
-            r[h] = Levels(_mm256_add_ps(luma, _mm256_mul_ps(rv, cr)));
-            g[h] = Levels(_mm256_add_ps(_mm256_add_ps(luma, _mm256_mul_ps(gu, cb)), _mm256_mul_ps(gv, cr)));
-            b[h] = Levels(_mm256_add_ps(luma, _mm256_mul_ps(bu, cb)));
-        }
-        const __m128i bs = Narrow(b[0], b[1]), gs = Narrow(g[0], g[1]), rs = Narrow(r[0], r[1]);
-        StorePacked(bs, gs, rs, masks, out + 3 * i);
-    }
-    return i;  // the pixels done; the rest go the two-pass way
-}
-#endif
-
-void Pack(const std::uint8_t* b, const std::uint8_t* g, const std::uint8_t* r, int n, std::uint8_t* out)
-{
-#if defined(__x86_64__) || defined(__i386__)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
-    if (ssse3)
-        return PackSsse3(b, g, r, n, out);
-#endif
-    PackScalar(b, g, r, 0, n, out);
-}
 
 // Converts rows of one frame; each band of rows has its own, with room for one row.
 class RowConverter {
@@ -217,25 +286,18 @@ public:
     RowConverter(const AVFrame& frame, int shiftX, int shiftY)
         : m_frame(frame), m_matrix(MatrixFor(frame)), m_shiftX(shiftX), m_shiftY(shiftY),
           m_chromaWidth((frame.width + shiftX) >> shiftX), m_chromaHeight((frame.height + shiftY) >> shiftY),
-          m_narrow(std::size_t(m_chromaWidth) + 4), m_u(std::size_t(m_chromaWidth) << shiftX),
-          m_v(m_u.size()), m_b(std::size_t(frame.width)), m_g(m_b.size()), m_r(m_b.size())
+          m_narrow(std::size_t(m_chromaWidth) + 4), m_u(std::size_t(m_chromaWidth) << shiftX), m_v(m_u.size())
     {
     }
 
     void Row(int y, std::uint8_t* out)
     {
-        ChromaRow(1, y, m_u);
-        ChromaRow(2, y, m_v);
+        ChromaRow(1, y, m_u.data());
+        ChromaRow(2, y, m_v.data());
         const std::uint8_t* luma = m_frame.data[0] + std::ptrdiff_t(y) * m_frame.linesize[0];
-        int done = 0;
-#if defined(__x86_64__) || defined(__i386__)
-        static const bool avx2 = __builtin_cpu_supports("avx2");
-        if (avx2)
-            done = ToPackedBgrAvx2(luma, m_u.data(), m_v.data(), m_frame.width, m_matrix, out);
-#endif
-        const int rest = m_frame.width - done;
-        ToRgb(luma + done, m_u.data() + done, m_v.data() + done, rest, m_matrix, m_b.data(), m_g.data(), m_r.data());
-        Pack(m_b.data(), m_g.data(), m_r.data(), rest, out + 3 * done);
+        const int width = m_frame.width;
+        const int done = KESTIVO_VECTOR(ToBgrAvx2(luma, m_u.data(), m_v.data(), width, m_matrix, out));
+        ToBgrRow(luma, m_u.data(), m_v.data(), done, width, m_matrix, out);
     }
 
 private:
@@ -245,33 +307,34 @@ private:
     }
 
     // The chroma of plane for luma row y, at full width.
-    void ChromaRow(int plane, int y, std::vector<float>& out)
+    void ChromaRow(int plane, int y, Sample* out)
     {
-        float* const narrow = m_shiftX ? m_narrow.data() + 2 : out.data();
+        Sample* const narrow = m_shiftX ? m_narrow.data() + 2 : out;
+        const int n = m_chromaWidth;
         if (m_shiftY) {
             // Luma row y sits a quarter of a chroma row before or after chroma row y / 2.
-            static constexpr float kBefore[4] = {kTap0, kTap1, kTap2, kTap3};
-            static constexpr float kAfter[4] = {kTap3, kTap2, kTap1, kTap0};
             const int k = y >> 1, first = (y & 1) ? k - 1 : k - 2;
-            FilterDown(ChromaLine(plane, first), ChromaLine(plane, first + 1), ChromaLine(plane, first + 2),
-                       ChromaLine(plane, first + 3), (y & 1) ? kAfter : kBefore, m_chromaWidth, narrow);
+            const std::uint8_t* const rows[4] = {ChromaLine(plane, first), ChromaLine(plane, first + 1),
+                                                 ChromaLine(plane, first + 2), ChromaLine(plane, first + 3)};
+            const int* weights = (y & 1) ? kDownAfter : kDownBefore;
+            FilterDownRow(rows, weights, KESTIVO_VECTOR(FilterDownAvx2(rows, weights, n, narrow)), n, narrow);
         } else {
-            Widen(ChromaLine(plane, y), m_chromaWidth, narrow);
+            const std::uint8_t* row = ChromaLine(plane, y);
+            CentreRow(row, KESTIVO_VECTOR(CentreAvx2(row, n, narrow)), n, narrow);
         }
         if (!m_shiftX)
             return;
         // The edges repeat, as the general scaler's filter does at the picture's sides.
         narrow[-2] = narrow[-1] = narrow[0];
-        narrow[m_chromaWidth] = narrow[m_chromaWidth + 1] = narrow[m_chromaWidth - 1];
-        DoubleAcross(narrow, m_chromaWidth, out.data());
+        narrow[n] = narrow[n + 1] = narrow[n - 1];
+        DoubleAcrossRow(narrow, KESTIVO_VECTOR(DoubleAcrossAvx2(narrow, n, out)), n, out);
     }
 
     const AVFrame& m_frame;
     const Matrix m_matrix;
     const int m_shiftX, m_shiftY;
     const int m_chromaWidth, m_chromaHeight;
-    std::vector<float> m_narrow, m_u, m_v;
-    std::vector<std::uint8_t> m_b, m_g, m_r;
+    std::vector<Sample> m_narrow, m_u, m_v;
 };
 
 void ConvertBand(const AVFrame& frame, int shiftX, int shiftY, int from, int to, std::uint8_t* out, std::ptrdiff_t stride)

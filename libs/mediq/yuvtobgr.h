@@ -1,7 +1,7 @@
 // Planar 8-bit YUV frames at their stored size turned into packed blue-green-red rows, quickly and
 // as the careful general scaler would make them: chroma upsampled with the same bicubic filter
-// (chroma samples centred between luma samples), the frame's matrix and range, rounded to nearest.
-// A grab of a full-HD frame costs a few milliseconds here instead of thirty.
+// (chroma samples centred between luma samples), the frame's matrix and range, rounded to nearest,
+// in 16-bit fixed point. A full-HD frame costs about a millisecond here instead of twenty or thirty.
 #pragma once
 
 #include <cstddef>

@@ -115,6 +115,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{"Bt601Full422", AV_PIX_FMT_YUV422P, AVCOL_SPC_BT470BG, AVCOL_RANGE_JPEG, 1280, 720, 1280, 720},
                       Case{"Bt709Limited422", AV_PIX_FMT_YUV422P, AVCOL_SPC_BT709, AVCOL_RANGE_MPEG, 1280, 720, 1280, 720},
                       Case{"Limited444OddSize", AV_PIX_FMT_YUV444P, AVCOL_SPC_BT709, AVCOL_RANGE_MPEG, 333, 201, 333, 201},
+                      Case{"RowEnds420", AV_PIX_FMT_YUV420P, AVCOL_SPC_BT709, AVCOL_RANGE_MPEG, 1000, 562, 1000, 562},
                       Case{"OddSize420", AV_PIX_FMT_YUV420P, AVCOL_SPC_UNSPECIFIED, AVCOL_RANGE_MPEG, 641, 359, 641, 359},
                       Case{"AnamorphicDvd", AV_PIX_FMT_YUV420P, AVCOL_SPC_BT470BG, AVCOL_RANGE_MPEG, 720, 576, 1024, 576}),
     [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });

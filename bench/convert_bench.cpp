@@ -5,6 +5,7 @@
 //   KESTIVO_BENCH_VIDEO=hd.mp4 KESTIVO_BENCH_LARGE_VIDEO=uhd.mp4 bench_convert
 #include "framesource.h"
 #include "picture.h"
+#include "picturememory.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -64,6 +65,7 @@ void Measure(const QString& path)
 
 int main()
 {
+    KeepPictureMemory();  // as the program does: a grab's bitmap comes from the heap, not fresh pages
     for (const char* variable : {"KESTIVO_BENCH_VIDEO", "KESTIVO_BENCH_LARGE_VIDEO"}) {
         if (qEnvironmentVariableIsSet(variable))
             Measure(qEnvironmentVariable(variable));

@@ -3,6 +3,7 @@
 #include "cimage.h"
 #include "embeddedtext.h"
 #include "gifwriter.h"
+#include "jpegwriter.h"
 
 #include <QBuffer>
 #include <QImageWriter>
@@ -36,6 +37,12 @@ int QtPngCompression(int level)
 {
     const int zlibLevel = std::clamp(level, 0, ImageEncoding::kMaxPngCompression);
     return (zlibLevel * 91 + 8) / 9;
+}
+
+// The density Qt records for its images (from the screen's resolution), which JPEG files keep.
+int DefaultDotsPerMeter()
+{
+    return QImage(1, 1, QImage::Format_RGB888).dotsPerMeterX();
 }
 
 QString WriteFailure(const QString& path, const QString& why)
@@ -129,8 +136,19 @@ ImageStatus CImage::Save(const QString& path, EncoderFormat format, const SaveOp
     if (!file.open(QIODevice::WriteOnly))
         return ImageStatus::Fail(WriteFailure(path, file.errorString()));
 
-    QImage image = ToQImage();  // its own copy, so the texts set on it touch nothing else
-    const ImageStatus status = Encode(image, format, options, file);
+    ImageStatus status;
+    if (format == EncoderFormat::JPEG && (m_bpp == 24 || m_bpp == 32)) {
+        // Straight from the rows as stored: no reordered, top-down copy to hand to Qt's writer.
+        const JpegRows rows{m_bits, m_pitch, m_width, m_height, m_bpp / 8, options.waitForRows};
+        const int quality =
+            std::clamp(options.encoding.jpegQuality, ImageEncoding::kMinJpegQuality, ImageEncoding::kMaxJpegQuality);
+        status = WriteJpeg(rows, quality, TextLines(options.texts), DefaultDotsPerMeter(), file);
+    } else {
+        if (options.waitForRows)
+            options.waitForRows(m_height);
+        QImage image = ToQImage();  // its own copy, so the texts set on it touch nothing else
+        status = Encode(image, format, options, file);
+    }
     if (!status.ok()) {
         file.cancelWriting();
         return ImageStatus::Fail(WriteFailure(path, status.error));

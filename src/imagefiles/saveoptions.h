@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // The encoders' settings the user chooses in Options. They live in the profile
@@ -40,4 +41,7 @@ ImageTexts LiveGrabTexts(const QString& channel, int number);
 struct SaveOptions {
     ImageEncoding encoding;
     ImageTexts texts;
+    // When set, the picture's rows are still being made, from the top down: called with n, it
+    // returns once the first n exist. A JPEG encoding starts on the first rows at once.
+    std::function<void(int)> waitForRows = {};
 };

@@ -1,11 +1,14 @@
 // Files we write, read back by an independent reader.
 #include "cimage.h"
+#include "jpegwriter.h"
 #include "magick.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -205,4 +208,85 @@ TEST(ImageSave, JpegQualityAndPngCompressionChangeTheFileSize)
     EXPECT_LT(size(ImageFormatJPEG, 50, 0), size(ImageFormatJPEG, 95, 0));
     EXPECT_LT(size(ImageFormatPNG, 0, 9), size(ImageFormatPNG, 0, 1));
     EXPECT_LT(size(ImageFormatPNG, 0, 1), size(ImageFormatPNG, 0, 0)) << "level 0 stores the rows unpacked";
+}
+
+namespace {
+
+// The same picture stored another way: top-down, or at another depth.
+CImage Restored(const CImage& from, int height, int bpp, unsigned flags)
+{
+    CImage image;
+    EXPECT_TRUE(image.Create(from.GetWidth(), height, bpp, flags));
+    for (int y = 0; y < from.GetHeight(); ++y) {
+        for (int x = 0; x < from.GetWidth(); ++x)
+            image.SetPixel(x, y, from.GetPixel(x, y));
+    }
+    return image;
+}
+
+// What Qt's own JPEG writer makes of the picture, the texts as one comment of "Key: text" lines.
+QByteArray QtJpeg(const CImage& image, int quality, const ImageTexts& texts)
+{
+    QImage picture = image.ToQImage();
+    if (!texts.empty()) {
+        QString text = texts.front().text;
+        for (std::size_t i = 1; i < texts.size(); ++i)
+            text += QLatin1Char('\n') + texts[i].key + QStringLiteral(": ") + texts[i].text;
+        picture.setText(texts.front().key, text);
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(quality);
+    EXPECT_TRUE(writer.write(picture));
+    return bytes;
+}
+
+}  // namespace
+
+// JPEG files are encoded straight from the rows as stored; they must stay the files Qt's writer
+// makes, whatever the row order, depth and quality.
+TEST(ImageSave, JpegFilesAreQtsByteForByte)
+{
+    const CImage bottomUp = MakePicture(Kind::Rgb24);
+    const CImage topDown = Restored(bottomUp, -kHeight, 24, 0);
+    const CImage withAlpha = MakePicture(Kind::Argb32);
+    const CImage unusedByte = Restored(bottomUp, kHeight, 32, 0);
+    const ImageTexts texts = VideoGrabTexts(QStringLiteral("/videos/Été.mp4"), 1234, QStringLiteral("0:49.36"));
+    struct Case {
+        const CImage& image;
+        int quality;
+        bool withTexts;
+    };
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("grab.jpg"));
+    for (const Case& c : {Case{bottomUp, 90, true}, Case{topDown, 1, false}, Case{withAlpha, 100, true},
+                          Case{unusedByte, 75, false}}) {
+        const ImageTexts written = c.withTexts ? texts : ImageTexts{};
+        ASSERT_TRUE(c.image.Save(path, ImageFormatJPEG, {ImageEncoding{c.quality, 6}, written}).ok());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QtJpeg(c.image, c.quality, written))
+            << "depth " << c.image.GetBPP() << ", pitch " << c.image.GetPitch() << ", quality " << c.quality;
+    }
+}
+
+TEST(ImageSave, ARefusedJpegWriteFailsWithTheDevicesReason)
+{
+    class FullDisk : public QIODevice {
+    protected:
+        qint64 readData(char*, qint64) override { return -1; }
+        qint64 writeData(const char*, qint64) override
+        {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
+    } disk;
+    disk.open(QIODevice::WriteOnly);
+    CImage image = MakePicture(Kind::Rgb24);
+    const JpegRows rows{image.GetBits(), image.GetPitch(), image.GetWidth(), image.GetHeight(), 3};
+    const ImageStatus status = WriteJpeg(rows, 90, QByteArrayLiteral("Source: x"), 3780, disk);
+    EXPECT_FALSE(status.ok());
+    EXPECT_EQ(status.error, QStringLiteral("No space left on device"));
 }

@@ -57,6 +57,26 @@ std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmap(std::int64_t frame, long wi
     return FrameToBitmap(*picture, int(width), int(height), m_source->Index().rotation, &m_error);
 }
 
+std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmapUnmade(std::int64_t frame, long width, long height,
+                                                           SharedFrame& unmade)
+{
+    unmade.reset();
+    if (!m_source) {
+        m_error = QStringLiteral("No video is open.");
+        return nullptr;
+    }
+    SharedFrame picture = m_source->GetFrame(frame, &m_error);
+    if (!picture)
+        return nullptr;
+    const int rotation = m_source->Index().rotation;
+    if (!ConvertsStraight(*picture, int(width), int(height), rotation))
+        return FrameToBitmap(*picture, int(width), int(height), rotation, &m_error);
+    std::unique_ptr<DibBitmap> bitmap = NewBitmap(int(width), int(height), &m_error);
+    if (bitmap)
+        unmade = std::move(picture);
+    return bitmap;
+}
+
 std::unique_ptr<std::uint8_t[]> CFileInfo::GetFrameThumbBlock(std::int64_t frame, long width, long height)
 {
     if (!m_source || width <= 0 || height <= 0 || width > 4096 || height > 4096)

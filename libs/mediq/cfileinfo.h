@@ -41,6 +41,10 @@ public:
     bool GetBitmap(double seconds, std::unique_ptr<std::uint8_t[]>& buffer, long& width, long& height);
     // The same by frame number, which is what callers that know the frame should use.
     std::unique_ptr<DibBitmap> GetFrameBitmap(std::int64_t frame, long width, long height);
+    // The same bitmap, or, when unmade is set on return, the bitmap with its pixels yet to be
+    // converted from that frame (straight into its rows, by a RowsInTheMaking), so that they can be
+    // used while they are made.
+    std::unique_ptr<DibBitmap> GetFrameBitmapUnmade(std::int64_t frame, long width, long height, SharedFrame& unmade);
     std::unique_ptr<std::uint8_t[]> GetFrameThumbBlock(std::int64_t frame, long width = 80, long height = 60);
 
     // The frame source of the open file, for the playback engine (shares its frame cache); null

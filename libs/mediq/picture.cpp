@@ -154,7 +154,12 @@ bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, s
     return true;
 }
 
-std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int height, int rotation, QString* error)
+bool ConvertsStraight(const AVFrame& frame, int width, int height, int rotation)
+{
+    return rotation == 0 && width == frame.width && height == frame.height && YuvToBgrTakes(frame);
+}
+
+std::unique_ptr<DibBitmap> NewBitmap(int width, int height, QString* error)
 {
     if (width <= 0 || height <= 0 || std::int64_t(width) * height > (std::int64_t(1) << 28)) {
         if (error)
@@ -166,13 +171,22 @@ std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int he
     bitmap->height = height;  // bottom-up
     bitmap->bpp = 24;
     const auto stride = std::size_t(bitmap->Stride());
-    // Every byte is written below: the pixels by the conversion, the rows' padding here.
+    // The pixels are left for the conversion to write; the rows' padding is zeroed here.
     bitmap->pixels.resize(stride * std::size_t(height));
     if (const std::size_t used = std::size_t(width) * 3; used < stride) {
         for (int y = 0; y < height; ++y)
             std::memset(&bitmap->pixels[std::size_t(y) * stride + used], 0, stride - used);
     }
-    if (rotation == 0 && width == frame.width && height == frame.height && YuvToBgrTakes(frame)) {
+    return bitmap;
+}
+
+std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int height, int rotation, QString* error)
+{
+    std::unique_ptr<DibBitmap> bitmap = NewBitmap(width, height, error);
+    if (!bitmap)
+        return nullptr;
+    const auto stride = std::size_t(bitmap->Stride());
+    if (ConvertsStraight(frame, width, height, rotation)) {
         // Straight into the bitmap's rows, from the bottom up: no picture in between.
         YuvToBgr(frame, &bitmap->pixels[stride * std::size_t(height - 1)], -std::ptrdiff_t(stride));
         return bitmap;

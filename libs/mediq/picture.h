@@ -22,6 +22,13 @@ bool ScaleForDisplay(const AVFrame& frame, int width, int height, std::uint8_t* 
 // blue-green-red rows, top row first.
 bool DisplayPicture(const AVFrame& frame, int width, int height, int rotation, std::vector<std::uint8_t>& out);
 
+// Whether FrameToBitmap converts the frame straight into the bitmap's rows: the picture asked for
+// is the stored one, unturned, of a planar YUV format the quick conversion takes.
+bool ConvertsStraight(const AVFrame& frame, int width, int height, int rotation);
+// A bottom-up 24-bit bitmap of width x height whose rows' padding is zero and whose pixels are yet
+// to be written. Null with the reason for an impossible size.
+std::unique_ptr<DibBitmap> NewBitmap(int width, int height, QString* error);
+
 // The frame scaled to width x height (the display picture: rotate first by rotation degrees
 // clockwise), as a bottom-up 24-bit bitmap. Null with the reason when it cannot be made.
 std::unique_ptr<DibBitmap> FrameToBitmap(const AVFrame& frame, int width, int height, int rotation, QString* error);

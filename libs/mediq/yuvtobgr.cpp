@@ -377,3 +377,18 @@ void YuvToBgr(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride)
     for (std::thread& helper : helpers)
         helper.join();
 }
+
+void YuvToBgrInTurn(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride, const std::function<void(int)>& made)
+{
+    if (!YuvToBgrTakes(frame))
+        return;
+    int shiftX = 0, shiftY = 0;
+    Subsampling(frame.format, shiftX, shiftY);
+    constexpr int kRowsPerReport = 16;
+    RowConverter rows(frame, shiftX, shiftY);
+    for (int y = 0; y < frame.height; ++y) {
+        rows.Row(y, out + std::ptrdiff_t(y) * stride);
+        if ((y + 1) % kRowsPerReport == 0 || y + 1 == frame.height)
+            made(y + 1);
+    }
+}

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 struct AVFrame;
 
@@ -15,3 +16,7 @@ bool YuvToBgrTakes(const AVFrame& frame);
 // The frame at its stored size. out is the top row; rows are stride bytes apart (negative for a
 // bottom-up picture). Large frames are shared out in bands over the processor's cores.
 void YuvToBgr(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride);
+
+// The same on the calling thread alone, from the top row down, telling made(n) after every few
+// rows how many rows from the top exist.
+void YuvToBgrInTurn(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride, const std::function<void(int)>& made);

@@ -30,8 +30,10 @@ inline constexpr int kGrabThumbHeight = 60;
 // frame and its timecode (as the source shows it) in the file, and makes its item (kind video file;
 // no thumbnail yet). Null with the reason when the file could not be written; then no
 // file is left under the grab's name. The caller owns the item.
+// waitForRows, when set, tells that the image's rows are still being made (see SaveOptions).
 std::unique_ptr<CClipObj> SaveVideoGrab(const CImage& image, const QString& source, std::uint32_t frame,
-                                        const QString& timecode, const GrabDestination& to, QString* error);
+                                        const QString& timecode, const GrabDestination& to, QString* error,
+                                        const std::function<void(int)>& waitForRows = {});
 // Any thread. Gives item the 80 x 60 thumbnail block (header and pixels); a null block leaves it without.
 void SetGrabThumbnail(CClipObj& item, const std::uint8_t* block);
 

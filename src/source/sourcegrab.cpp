@@ -4,6 +4,7 @@
 #include "csourcedlg.h"
 #include "grabnaming.h"
 #include "grabwriter.h"
+#include "rowsinthemaking.h"
 #include "setobj.h"
 
 #include <QApplication>
@@ -16,11 +17,12 @@ GrabDestination GrabDestination::FromSettings()
 }
 
 std::unique_ptr<CClipObj> SaveVideoGrab(const CImage& image, const QString& source, std::uint32_t frame,
-                                        const QString& timecode, const GrabDestination& to, QString* error)
+                                        const QString& timecode, const GrabDestination& to, QString* error,
+                                        const std::function<void(int)>& waitForRows)
 {
     const QString grabName = BuildGrabName(GrabBaseFromVideoPath(source), frame);
     const GrabTarget target = BuildGrabPath(grabName, to.imageDir, to.imageType);
-    const SaveOptions options{to.encoding, VideoGrabTexts(source, frame, timecode)};
+    const SaveOptions options{to.encoding, VideoGrabTexts(source, frame, timecode), waitForRows};
     const ImageStatus status =
         target.ok() ? image.Save(target.path, target.encoder, options) : ImageStatus::Fail(target.error);
     if (!status.ok()) {
@@ -84,21 +86,38 @@ std::unique_ptr<CClipObj> CSourceDlg::WriteGrab(std::uint32_t frame, QString* er
     long width = 0, height = 0;
     m_fileInfo.GetVideoSize(width, height);
     CImage image;
-    if (!image.Attach(m_fileInfo.GetFrameBitmap(frame, width, height))) {
+    SharedFrame unmade;
+    if (!image.Attach(m_fileInfo.GetFrameBitmapUnmade(frame, width, height, unmade))) {
         *error = tr("Frame %1 could not be grabbed: %2").arg(frame).arg(m_fileInfo.GetLastError());
         return nullptr;
     }
-    // Asked before the thumbnail's thread starts, which then has the file info to itself.
+    // Asked before another thread uses the file info, which it then has to itself until the
+    // thumbnail is collected.
     const QString timecode = m_fileInfo.GetSysRef().FrameToTCString(frame);
-    // The thumbnail is made on another core while the file is encoded, which takes longest; nothing
-    // else uses the file info until the thumbnail is collected.
     const auto makeThumbnail = [this, frame] {
         return m_fileInfo.GetFrameThumbBlock(frame, kGrabThumbWidth, kGrabThumbHeight);
     };
-    std::future<std::unique_ptr<std::uint8_t[]>> thumbnail = RunAside(makeThumbnail);
+    // The work beside the encoding, which takes longest, is done on another core: converting the
+    // rows (the encoder takes the first ones while the later ones are made) and then the thumbnail.
+    // The rows' thread is made after the image and ends before it.
+    std::unique_ptr<std::uint8_t[]> block;
+    std::unique_ptr<RowsInTheMaking> rows;
+    std::future<std::unique_ptr<std::uint8_t[]>> thumbnail;
+    std::function<void(int)> waitForRows;
+    if (unmade) {
+        rows = std::make_unique<RowsInTheMaking>(std::move(unmade), image.GetBits(), image.GetPitch(),
+                                                 [&block, &makeThumbnail] { block = makeThumbnail(); });
+        waitForRows = [&rows](int count) { rows->WaitFor(count); };
+    } else {
+        thumbnail = RunAside(makeThumbnail);
+    }
     std::unique_ptr<CClipObj> item =
-        SaveVideoGrab(image, m_fileInfo.GetFileName(), frame, timecode, GrabDestination::FromSettings(), error);
-    const std::unique_ptr<std::uint8_t[]> block = thumbnail.get();
+        SaveVideoGrab(image, m_fileInfo.GetFileName(), frame, timecode, GrabDestination::FromSettings(), error,
+                      waitForRows);
+    if (rows)
+        rows.reset();  // the thumbnail is made once the thread has ended
+    else
+        block = thumbnail.get();
     if (item)
         SetGrabThumbnail(*item, block.get());
     return item;

@@ -1,6 +1,7 @@
 // The quick conversion of planar YUV frames against the general scaler's careful path: the same
 // picture to within rounding, for the matrices, ranges, subsamplings and shapes videos come in.
 #include "picture.h"
+#include "rowsinthemaking.h"
 
 extern "C" {
 #include <libavutil/pixdesc.h>
@@ -105,6 +106,19 @@ TEST_P(QuickConversion, MatchesTheCarefulPath)
         std::copy_n(&bitmap->pixels[std::size_t(h - 1 - y) * std::size_t(bitmap->Stride())], std::size_t(w) * 3,
                     &bitmapRows[std::size_t(y) * w * 3]);
     EXPECT_GE(Psnr(careful, bitmapRows), 50.0);
+
+    // Made in turn on a thread of its own, as a grab's encoder takes the rows: the same bytes.
+    if (!ConvertsStraight(*frame, w, h, 0))
+        return;
+    const std::unique_ptr<DibBitmap> inTurn = NewBitmap(w, h, &error);
+    const std::ptrdiff_t stride = inTurn->Stride();
+    {
+        RowsInTheMaking rows(SharedFrame(av_frame_clone(frame.get()), AVFrameFreer()),
+                             &inTurn->pixels[std::size_t(stride) * std::size_t(h - 1)], -stride);
+        for (int n = 1; n <= h + 16; n += 97)
+            rows.WaitFor(n);
+    }
+    EXPECT_TRUE(inTurn->pixels == bitmap->pixels);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int kRounds = 11;
+constexpr int kRounds = 25;
 
 // The medians of kRounds of two pieces of work, taken in turns after one round of each that is not
 // timed (the first grab starts threads and fills the allocator's heap). Taking them in turns lets

@@ -66,8 +66,9 @@ TEST(SaveFailure, TheUserChoosesWhatBecomesOfTheSettings)
         EXPECT_EQ(ReadAllBytes(written), WriteSettings(settings));
         // Saved elsewhere, the user learns where it went and where it belongs.
         ASSERT_EQ(told.size(), script.savedElsewhere ? 1 : 0);
-        if (script.savedElsewhere)
+        if (script.savedElsewhere) {
             EXPECT_TRUE(told.first().contains(written) && told.first().contains(path)) << told.first().toStdString();
+        }
     }
 }
 

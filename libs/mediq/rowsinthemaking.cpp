@@ -39,6 +39,7 @@ RowsInTheMaking::RowsInTheMaking(SharedFrame frame, std::uint8_t* top, std::ptrd
 {
     auto work = [this, top, pitch, then = std::move(then)] {
         YuvToBgrInTurn(*m_frame, top, pitch, [this](int rows) { Made(rows); });
+        Made(m_frame->height);  // whatever happened, no one waits for ever
         if (then)
             then();
     };

@@ -149,14 +149,18 @@ bool ChannelPipeline::Assemble(GstElement* source, const PipelineSetup& setup, Q
     return true;
 }
 
+void ReleasePipeline(GstElement* pipeline)
+{
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    GstPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(pipeline)));
+    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
+    gst_object_unref(pipeline);
+}
+
 ChannelPipeline::~ChannelPipeline()
 {
-    if (!m_pipeline)
-        return;
-    gst_element_set_state(m_pipeline, GST_STATE_NULL);
-    GstPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(m_pipeline)));
-    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
-    gst_object_unref(m_pipeline);
+    if (m_pipeline)
+        ReleasePipeline(m_pipeline);
 }
 
 bool ChannelPipeline::SetState(GstState state, BusEvent* failure)

@@ -23,14 +23,17 @@ struct BusEvent {
 
 // An error message of a bus as an event (any thread).
 BusEvent ParseError(GstMessage* message);
+// Sets a pipeline to NULL (joining its streaming threads), unhooks its bus's sync handler, which
+// may point at an object about to go, and releases it.
+void ReleasePipeline(GstElement* pipeline);
 
 struct PipelineSetup {
     bool isTest = false;
     QString formatCaps;   // the format filter's caps; empty: ANY
     bool jpeg = false;    // the format is image/jpeg: decode it
     CChanFeed* feed = nullptr;
-    QObject* context = nullptr;
-    QString address;  // a network channel's: its credentials are scrubbed from every bus message  // bus events are delivered on its thread, dropped once it is gone
+    QObject* context = nullptr;  // bus events are delivered on its thread, dropped once it is gone
+    QString address;  // a network channel's: its credentials are scrubbed from every bus message
     std::function<void(const BusEvent&)> onBusEvent;
 };
 

@@ -214,10 +214,7 @@ void CNetProbe::TearDown()
     }
     if (!m_pipeline)
         return;
-    gst_element_set_state(m_pipeline, GST_STATE_NULL);
-    GstPtr<GstBus> bus(gst_pipeline_get_bus(GST_PIPELINE(m_pipeline)));
-    gst_bus_set_sync_handler(bus.get(), nullptr, nullptr, nullptr);
-    gst_object_unref(m_pipeline);
+    ReleasePipeline(m_pipeline);
     m_pipeline = nullptr;
     m_relay.reset();
 }

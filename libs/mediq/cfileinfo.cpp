@@ -45,27 +45,26 @@ CSysRef CFileInfo::GetSysRef() const
     return m_source ? CSysRef(m_source->Index().frameRate, m_times) : CSysRef();
 }
 
-std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmap(std::int64_t frame, long width, long height)
+SharedFrame CFileInfo::FrameForBitmap(std::int64_t frame)
 {
     if (!m_source) {
         m_error = QStringLiteral("No video is open.");
         return nullptr;
     }
-    SharedFrame picture = m_source->GetFrame(frame, &m_error);
-    if (!picture)
-        return nullptr;
-    return FrameToBitmap(*picture, int(width), int(height), m_source->Index().rotation, &m_error);
+    return m_source->GetFrame(frame, &m_error);
+}
+
+std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmap(std::int64_t frame, long width, long height)
+{
+    const SharedFrame picture = FrameForBitmap(frame);
+    return picture ? FrameToBitmap(*picture, int(width), int(height), m_source->Index().rotation, &m_error) : nullptr;
 }
 
 std::unique_ptr<DibBitmap> CFileInfo::GetFrameBitmapUnmade(std::int64_t frame, long width, long height,
                                                            SharedFrame& unmade)
 {
     unmade.reset();
-    if (!m_source) {
-        m_error = QStringLiteral("No video is open.");
-        return nullptr;
-    }
-    SharedFrame picture = m_source->GetFrame(frame, &m_error);
+    SharedFrame picture = FrameForBitmap(frame);
     if (!picture)
         return nullptr;
     const int rotation = m_source->Index().rotation;

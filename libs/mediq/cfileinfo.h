@@ -52,6 +52,9 @@ public:
     FrameSource* Source() const { return m_source.get(); }
 
 private:
+    // The decoded frame a bitmap is made of; null, with the reason kept, when there is none.
+    SharedFrame FrameForBitmap(std::int64_t frame);
+
     std::unique_ptr<FrameSource> m_source;
     QString m_path;
     QString m_error;

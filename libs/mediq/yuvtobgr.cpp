@@ -346,20 +346,29 @@ void ConvertBand(const AVFrame& frame, int shiftX, int shiftY, int from, int to,
 
 }  // namespace
 
-bool YuvToBgrTakes(const AVFrame& frame)
+namespace {
+
+// Whether the conversion takes the frame, and its chroma subsampling when it does. Odd sizes are
+// left to the general scaler, which places the last chroma sample its own way.
+bool Takes(const AVFrame& frame, int& shiftX, int& shiftY)
 {
-    // Odd sizes are left to the general scaler, which places the last chroma sample its own way.
-    int shiftX = 0, shiftY = 0;
     return frame.width > 0 && frame.height > 0 && Subsampling(frame.format, shiftX, shiftY)
         && frame.width % (1 << shiftX) == 0 && frame.height % (1 << shiftY) == 0;
 }
 
+}  // namespace
+
+bool YuvToBgrTakes(const AVFrame& frame)
+{
+    int shiftX = 0, shiftY = 0;
+    return Takes(frame, shiftX, shiftY);
+}
+
 void YuvToBgr(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride)
 {
-    if (!YuvToBgrTakes(frame))
-        return;
     int shiftX = 0, shiftY = 0;
-    Subsampling(frame.format, shiftX, shiftY);
+    if (!Takes(frame, shiftX, shiftY))
+        return;
     // A band per core for pictures large enough to repay starting a thread.
     constexpr int kRowsWorthAThread = 256;
     const int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
@@ -380,10 +389,9 @@ void YuvToBgr(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride)
 
 void YuvToBgrInTurn(const AVFrame& frame, std::uint8_t* out, std::ptrdiff_t stride, const std::function<void(int)>& made)
 {
-    if (!YuvToBgrTakes(frame))
-        return;
     int shiftX = 0, shiftY = 0;
-    Subsampling(frame.format, shiftX, shiftY);
+    if (!Takes(frame, shiftX, shiftY))
+        return;
     constexpr int kRowsPerReport = 16;
     RowConverter rows(frame, shiftX, shiftY);
     for (int y = 0; y < frame.height; ++y) {

@@ -37,6 +37,22 @@ QStringList TabsWith(const CMainFrame& frame, const QString& text, QString* curr
     return {};
 }
 
+// Grabs go to images as BMP files, from two live test channels, "Left" and "Right".
+void UseTwoTestChannels(const QTemporaryDir& images)
+{
+    g_SetObj.m_imageDir = images.path();
+    g_SetObj.m_imageType = 0;
+    UseTestChannels(QStringLiteral("Left=videotestsrc is-live=true;Right=videotestsrc is-live=true pattern=snow"));
+}
+
+void PreviewEveryChannel(CMainFrame& frame)
+{
+    frame.SetQuiet(true);
+    frame.show();
+    for (CCamPane* pane : frame.CamPanes())
+        pane->Action(ID_CAM_PREVIEW)->trigger();
+}
+
 }  // namespace
 
 TEST(CaptureEndToEnd, TwoChannelsPreviewAndGrabIntoTheSelectedFolder)
@@ -93,14 +109,9 @@ TEST(CaptureEndToEnd, TwoChannelsPreviewAndGrabIntoTheSelectedFolder)
 TEST(CaptureEndToEnd, GrabAllChannels)
 {
     QTemporaryDir images;
-    g_SetObj.m_imageDir = images.path();
-    g_SetObj.m_imageType = 0;
-    UseTestChannels(QStringLiteral("Left=videotestsrc is-live=true;Right=videotestsrc is-live=true pattern=snow"));
+    UseTwoTestChannels(images);
     CMainFrame frame;
-    frame.SetQuiet(true);
-    frame.show();
-    for (CCamPane* pane : frame.CamPanes())
-        pane->Action(ID_CAM_PREVIEW)->trigger();
+    PreviewEveryChannel(frame);
     frame.Action(ID_GRAB_ALL_CHANNELS)->trigger();
     EXPECT_TRUE(QTest::qWaitFor([&] {
         return QFileInfo::exists(images.filePath(QStringLiteral("Left_1.bmp")))
@@ -113,14 +124,9 @@ TEST(CaptureEndToEnd, GrabAllChannels)
 TEST(CaptureEndToEnd, GrabAllChannelsEvery)
 {
     QTemporaryDir images;
-    g_SetObj.m_imageDir = images.path();
-    g_SetObj.m_imageType = 0;
-    UseTestChannels(QStringLiteral("Left=videotestsrc is-live=true;Right=videotestsrc is-live=true pattern=snow"));
+    UseTwoTestChannels(images);
     CMainFrame frame;
-    frame.SetQuiet(true);
-    frame.show();
-    for (CCamPane* pane : frame.CamPanes())
-        pane->Action(ID_CAM_PREVIEW)->trigger();
+    PreviewEveryChannel(frame);
     QAction* every = frame.Action(ID_GRAB_ALL_CHANNELS_EVERY);
     ASSERT_NE(every, nullptr);
     EXPECT_TRUE(every->isEnabled());
